@@ -166,7 +166,6 @@ class AGENT_EXPORT IFWBase {
     }                                                                              \
   } while (0)
 
-#endif  // FRAME_FWBASE_H_
 
 namespace fwbase {
 // Writes "Call: " when built and "Ret: " when destroyed, at level 1, while
@@ -197,3 +196,5 @@ class CCallTrace {
                                        static_cast<unsigned>(reinterpret_cast<std::size_t>(obj)), \
                                        __PRETTY_FUNCTION__, __FILE__, __LINE__, __DATE__, __TIME__) \
           : nullptr)
+
+#endif  // FRAME_FWBASE_H_
