@@ -3,7 +3,6 @@
 #include <sys/stat.h>
 
 #include <fstream>
-#include <regex>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -54,6 +53,18 @@ TEST(BlockAllocatorTest, SizesUpToTheLimit) {
   }
 }
 
+// The line without its "YYYY/MM/DD HH:MM:SS " head; "?" when the head is
+// malformed.
+std::string untimed(const std::string& line) {
+  const std::string shape = "dddd/dd/dd dd:dd:dd ";
+  if (line.size() < shape.size()) return "?";
+  for (std::size_t i = 0; i < shape.size(); ++i) {
+    bool digit = line[i] >= '0' && line[i] <= '9';
+    if (shape[i] == 'd' ? !digit : line[i] != shape[i]) return "?";
+  }
+  return line.substr(shape.size());
+}
+
 // Captures the run log's lines in a temporary install directory.
 class RunLogTest : public ::testing::Test {
  protected:
@@ -84,11 +95,11 @@ TEST_F(RunLogTest, WritesTimedLinesToFileAndObserver) {
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_EQ(lines[0], Line(8, "\xc7\xeb\xc7\xf3 failed", "here"));
   EXPECT_EQ(lines[1], Line(1, "", ""));
-  std::regex format(
-      "\\d{4}/\\d\\d/\\d\\d \\d\\d:\\d\\d:\\d\\d L8 \xc7\xeb\xc7\xf3 failed \\| here\n"
-      "\\d{4}/\\d\\d/\\d\\d \\d\\d:\\d\\d:\\d\\d L1  \\| \n");
   std::string content = dir.read("runlog/agent_run.log");
-  EXPECT_TRUE(std::regex_match(content, format)) << content;
+  std::size_t split = content.find('\n') + 1;
+  ASSERT_EQ(content.size(), content.find('\n', split) + 1) << content;
+  EXPECT_EQ(untimed(content.substr(0, split)), "L8 \xc7\xeb\xc7\xf3 failed | here\n");
+  EXPECT_EQ(untimed(content.substr(split)), "L1  | \n");
 }
 
 TEST_F(RunLogTest, MissingDirectoryLosesOnlyTheFileLine) {
