@@ -29,8 +29,7 @@ std::string time_stamp() {
 
 }  // namespace
 
-CDiyLog::CDiyLog()
-    : mutex_(new ACE_Thread_Mutex()), inited_(false), to_stdout_(false) {}
+CDiyLog::CDiyLog() : mutex_(new ACE_Thread_Mutex()), inited_(false), to_stdout_(false) {}
 
 CDiyLog::~CDiyLog() {
   delete mutex_;

@@ -39,11 +39,16 @@ int release_field(const char* release, std::size_t size, std::size_t index) {
 // The text before the processor name; null for an unknown kind.
 const char* kind_name(int kind) {
   switch (kind) {
-    case kKindLinux: return "Linux ";
-    case kKindAix: return "AIX ";
-    case kKindSolaris: return "Solaris ";
-    case kKindHpux: return "HP-UX ";
-    default: return nullptr;
+    case kKindLinux:
+      return "Linux ";
+    case kKindAix:
+      return "AIX ";
+    case kKindSolaris:
+      return "Solaris ";
+    case kKindHpux:
+      return "HP-UX ";
+    default:
+      return nullptr;
   }
 }
 

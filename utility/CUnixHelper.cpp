@@ -30,10 +30,12 @@ bool is_space(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-bool same_file(const char* a, const char* b) {
+// Whether both paths name the same directory entry (or hard links of one
+// file), where copying through a temporary would delete the source.
+bool same_entry(const char* a, const char* b) {
   struct stat sa;
   struct stat sb;
-  return ::stat(a, &sa) == 0 && ::stat(b, &sb) == 0 && sa.st_dev == sb.st_dev &&
+  return ::lstat(a, &sa) == 0 && ::lstat(b, &sb) == 0 && sa.st_dev == sb.st_dev &&
          sa.st_ino == sb.st_ino;
 }
 
@@ -42,15 +44,13 @@ std::string temp_suffix() {
   static std::atomic<std::uint64_t> counter{0};
   struct timespec now;
   ::clock_gettime(CLOCK_REALTIME, &now);
-  std::uint64_t x = (static_cast<std::uint64_t>(now.tv_nsec) << 20) ^
-                    static_cast<std::uint64_t>(now.tv_sec) ^
-                    (static_cast<std::uint64_t>(::getpid()) << 40) ^
-                    (++counter * 0x9E3779B97F4A7C15ULL);
+  std::uint64_t x =
+      (static_cast<std::uint64_t>(now.tv_nsec) << 20) ^ static_cast<std::uint64_t>(now.tv_sec) ^
+      (static_cast<std::uint64_t>(::getpid()) << 40) ^ (++counter * 0x9E3779B97F4A7C15ULL);
   x ^= x >> 31;
   x *= 0xBF58476D1CE4E5B9ULL;
   x ^= x >> 27;
-  static const char kAlphabet[] =
-      "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  static const char kAlphabet[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
   std::string suffix;
   for (std::size_t i = 0; i < kTempSuffixLength; ++i) {
     suffix += kAlphabet[x % (sizeof kAlphabet - 1)];
@@ -146,7 +146,7 @@ std::string CUnixHelper::get_zelmor_path_from(const std::string& version_file) {
 
 bool CUnixHelper::cp_file(const char* src, const char* dst) {
   if (src == nullptr || dst == nullptr) return false;
-  if (same_file(src, dst)) return true;
+  if (same_entry(src, dst)) return true;
   int in = ::open(src, O_RDONLY | O_CLOEXEC);
   if (in < 0) return false;
   std::string temp;
@@ -166,7 +166,7 @@ bool CUnixHelper::cp_file(const char* src, const char* dst) {
 
 bool CUnixHelper::replace_file(const char* src, const char* dst) {
   if (src == nullptr || dst == nullptr) return false;
-  if (same_file(src, dst)) return true;
+  if (same_entry(src, dst)) return true;
   if (!cp_file(src, dst)) return false;
   return ::unlink(src) == 0;
 }
@@ -235,8 +235,8 @@ bool CUnixHelper::parse(char* text, const char* delims, char** words, int& count
   if (text == nullptr || delims == nullptr || words == nullptr) return false;
   words[0] = trim_space(text);
   int found = 1;
-  bool lone_absent = delims[0] != '\0' && delims[1] == '\0' &&
-                     std::strchr(text, delims[0]) == nullptr;
+  bool lone_absent =
+      delims[0] != '\0' && delims[1] == '\0' && std::strchr(text, delims[0]) == nullptr;
   char* rest = text;
   char* cut = nullptr;
   while (!lone_absent && (cut = std::strpbrk(rest, delims)) != nullptr) {

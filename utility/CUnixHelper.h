@@ -12,11 +12,11 @@ namespace utility {
 class CUnixHelper {
  public:
   // Capacities of the caller's arrays and the runner's fixed limits.
-  static constexpr int kMaxWords = 32;             // pointers in parse's `words`
-  static constexpr int kMaxCommandWords = 31;      // words of one command line
+  static constexpr int kMaxWords = 32;         // pointers in parse's `words`
+  static constexpr int kMaxCommandWords = 31;  // words of one command line
   static constexpr std::size_t kMaxCommandLine = 255;
-  static constexpr std::size_t kMaxPathValue = 255;     // bytes of PATH
-  static constexpr std::size_t kMaxProgramPath = 254;   // bytes of a resolved path
+  static constexpr std::size_t kMaxPathValue = 255;    // bytes of PATH
+  static constexpr std::size_t kMaxProgramPath = 254;  // bytes of a resolved path
   static constexpr std::size_t kProgramPathBuffer = 255;
 
   CUnixHelper() = delete;
@@ -32,7 +32,9 @@ class CUnixHelper {
   // Copies `src` to `dst` through a temporary file beside `dst` that is then
   // renamed over it, so `dst` is either fully replaced or left as it was. The
   // new file gets the mode a newly created file would get (0666 & ~umask).
-  // Copying a file onto itself changes nothing. False on any failure (null
+  // A destination that is the source itself (the same directory entry or a
+  // hard link of it) is left alone and counts as copied; a symbolic link
+  // at `dst` is replaced like any other file. False on any failure (null
   // argument, source missing, read/write/rename error).
   static bool cp_file(const char* src, const char* dst);
   // cp_file, then deletes `src` once `dst` has been replaced. False when the
@@ -54,8 +56,8 @@ class CUnixHelper {
   // entries. Candidates longer than 254 bytes are skipped.
   static bool get_command_obs_path(const char* name, char* out);
 
-  // Splits `text` in place at every byte of `delims`. Each word is trimmed of
-  // white space at its start (word 0 at both ends); a word starting with two
+  // Splits `text` in place at every byte of `delims`. The text is trimmed at
+  // both ends, then each later word at its start; a word starting with two
   // double or two single quotes becomes ""; a word holding a line feed has
   // its quotes and line feeds turned into blanks and is trimmed. `words`
   // (kMaxWords pointers) receives pointers into `text`, `count` their number.

@@ -1,26 +1,27 @@
+#include "utility/CDiyLog.h"
+
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cstring>
-#include <regex>
 #include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include <gtest/gtest.h>
-
 #include "test_support/TempDir.h"
-#include "utility/CDiyLog.h"
 
 namespace {
 
 using test_support::TempDir;
 using utility::CDiyLog;
 
-// The local time and the four blanks before every message.
-const char kStamp[] = R"(\d{4}/\d{2}/\d{2} \d{2}:\d{2}:\d{2}    )";
-const std::size_t kStampLength = std::strlen("2015/08/18 22:16:34    ");
+// The local time and the four blanks before every message; '9' stands for
+// any digit.
+const char kStamp[] = "9999/99/99 99:99:99    ";
+const std::size_t kStampLength = std::strlen(kStamp);
 // Length of the line of the message "x".
 const std::size_t kShortLine = kStampLength + 2;
 
@@ -32,9 +33,13 @@ std::vector<std::string> lines_of(const std::string& text) {
 }
 
 bool is_line(const std::string& line, const std::string& message) {
-  return line.size() >= kStampLength &&
-         std::regex_match(line.substr(0, kStampLength), std::regex(kStamp)) &&
-         line.substr(kStampLength) == message;
+  if (line.size() < kStampLength) return false;
+  for (std::size_t i = 0; i < kStampLength; ++i) {
+    bool fits = kStamp[i] == '9' ? std::isdigit(static_cast<unsigned char>(line[i])) != 0
+                                 : line[i] == kStamp[i];
+    if (!fits) return false;
+  }
+  return line.substr(kStampLength) == message;
 }
 
 off_t size_of(const std::string& path) {

@@ -1,11 +1,10 @@
+#include "utility/COS_info.h"
+
+#include <gtest/gtest.h>
 #include <sys/utsname.h>
 
 #include <cstring>
 #include <string>
-
-#include <gtest/gtest.h>
-
-#include "utility/COS_info.h"
 
 namespace {
 

@@ -1,4 +1,5 @@
 #include <dirent.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -7,8 +8,6 @@
 
 #include <set>
 #include <string>
-
-#include <gtest/gtest.h>
 
 #include "test_support/TempDir.h"
 #include "utility/CUnixHelper.h"
@@ -41,12 +40,9 @@ TEST(InstallDirTest, FirstLineOfVersionFile) {
     const char* expected;
   };
   const Row rows[] = {
-      {"/opt/agent\n", "/opt/agent"},
-      {"/opt/agent/\n", "/opt/agent/"},
-      {"/opt/agent", "/opt/agent"},
-      {"/opt/a\n/opt/b\n", "/opt/a"},
-      {" /opt/agent \r\n", " /opt/agent \r"},
-      {"", ""},
+      {"/opt/agent\n", "/opt/agent"},         {"/opt/agent/\n", "/opt/agent/"},
+      {"/opt/agent", "/opt/agent"},           {"/opt/a\n/opt/b\n", "/opt/a"},
+      {" /opt/agent \r\n", " /opt/agent \r"}, {"", ""},
       {nullptr, "/usr/local/zelmor_agent"},
   };
   for (const Row& row : rows) {
@@ -60,8 +56,7 @@ TEST(InstallDirTest, FirstLineOfVersionFile) {
 TEST(InstallDirTest, LongLineIsCutAt1022Bytes) {
   TempDir dir;
   dir.write("version_control", std::string(2000, 'd') + "\n");
-  EXPECT_EQ(std::string(1022, 'd'),
-            CUnixHelper::get_zelmor_path_from(dir.file("version_control")));
+  EXPECT_EQ(std::string(1022, 'd'), CUnixHelper::get_zelmor_path_from(dir.file("version_control")));
 }
 
 class CopyTest : public ::testing::Test {
@@ -103,16 +98,15 @@ TEST_F(CopyTest, FailedCopyKeepsDestinationAndLeavesNoTemporary) {
     const char* dst;
   };
   const Row rows[] = {
-      {"missing", "dst"},    // source cannot be opened
-      {"a_dir", "dst"},      // source cannot be read
-      {"src", "a_dir"},      // destination cannot be replaced
-      {"src", "no_dir/dst"}, // no directory for the temporary file
+      {"missing", "dst"},     // source cannot be opened
+      {"a_dir", "dst"},       // source cannot be read
+      {"src", "a_dir"},       // destination cannot be replaced
+      {"src", "no_dir/dst"},  // no directory for the temporary file
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(std::string(row.src) + " -> " + row.dst);
     EXPECT_FALSE(CUnixHelper::cp_file(dir_.file(row.src).c_str(), dir_.file(row.dst).c_str()));
-    EXPECT_FALSE(
-        CUnixHelper::replace_file(dir_.file(row.src).c_str(), dir_.file(row.dst).c_str()));
+    EXPECT_FALSE(CUnixHelper::replace_file(dir_.file(row.src).c_str(), dir_.file(row.dst).c_str()));
     EXPECT_EQ("precious", dir_.read("dst"));
     EXPECT_EQ((std::set<std::string>{"a_dir", "dst", "src"}), entries(dir_.path()));
   }
@@ -154,9 +148,18 @@ TEST_F(CopyTest, ReplaceMovesTheFile) {
 TEST_F(CopyTest, FileOntoItselfIsLeftAlone) {
   dir_.write("same", "keep me");
   std::string same = dir_.file("same");
-  EXPECT_TRUE(CUnixHelper::cp_file(same.c_str(), same.c_str()));
-  EXPECT_TRUE(CUnixHelper::replace_file(same.c_str(), same.c_str()));
+  std::string same_again = dir_.path() + "/./same";
+  EXPECT_TRUE(CUnixHelper::cp_file(same.c_str(), same_again.c_str()));
+  EXPECT_TRUE(CUnixHelper::replace_file(same.c_str(), same_again.c_str()));
   EXPECT_EQ("keep me", dir_.read("same"));
+}
+
+TEST_F(CopyTest, ReplaceOntoLinkToSourceMovesTheFile) {
+  dir_.write("src", "content");
+  ASSERT_EQ(0, ::symlink("src", dir_.file("link").c_str()));
+  ASSERT_TRUE(CUnixHelper::replace_file(dir_.file("src").c_str(), dir_.file("link").c_str()));
+  EXPECT_FALSE(dir_.exists("src"));
+  EXPECT_EQ("content", dir_.read("link"));
 }
 
 }  // namespace

@@ -1,11 +1,10 @@
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <cstdlib>
 #include <cstring>
 #include <string>
-
-#include <gtest/gtest.h>
 
 #include "test_support/TempDir.h"
 #include "utility/CUnixHelper.h"
