@@ -24,6 +24,19 @@ std::string one_line(const Json::Value& json) {
   return Json::writeString(builder, json);
 }
 
+// The reader's first error as one line: "Line 1, Column 1: Syntax error: ...".
+std::string one_line_errors(const std::string& errors) {
+  std::istringstream lines(errors);
+  std::string line;
+  std::string text;
+  for (int taken = 0; taken < 2 && std::getline(lines, line);) {
+    std::string::size_type start = line.find_first_not_of(" *");
+    if (start == std::string::npos) continue;
+    text += (taken++ == 0 ? "" : ": ") + line.substr(start);
+  }
+  return text;
+}
+
 }  // namespace
 
 int CConsole::run(const CCommandLine::Options& options) {
@@ -143,8 +156,8 @@ bool CConsole::parse_json(const std::string& text, std::size_t index, Json::Valu
   std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
   std::string errors;
   if (reader->parse(text.data(), text.data() + text.size(), &out, &errors)) return true;
-  std::string first = errors.substr(0, errors.find('\n'));
-  problem(kExitUsage, "argument " + std::to_string(index) + " is not valid JSON (" + first +
+  problem(kExitUsage, "argument " + std::to_string(index) + " is not valid JSON (" +
+                          one_line_errors(errors) +
                           "); strings need double quotes, e.g. '\"text\"'");
   return false;
 }

@@ -1,0 +1,41 @@
+// Resident memory of agent_host at rest with no plug-in loaded.
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+#include "test_support/TempDir.h"
+#include "tests/e2e/CHostProcess.h"
+
+namespace {
+
+// VmRSS in kB from /proc/<pid>/status; -1 when absent.
+long rss_kb(pid_t pid) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.compare(0, 6, "VmRSS:") == 0) return std::stol(line.substr(6));
+  }
+  return -1;
+}
+
+}  // namespace
+
+int main() {
+  test_support::TempDir install;
+  test_support::TempDir empty_plugins;
+  CHostProcess host;
+  std::string error;
+  if (!host.start(std::string(AGENT_BIN_DIR) + "/agent_host", install.path(),
+                  empty_plugins.path(), "", error)) {
+    std::fprintf(stderr, "bench_rss: %s\n", error.c_str());
+    return 1;
+  }
+  long kb = rss_kb(host.pid());
+  int status = host.stop();
+  if (kb < 0 || status != 0) {
+    std::fprintf(stderr, "bench_rss: no VmRSS read, or agent_host did not exit cleanly\n");
+    return 1;
+  }
+  std::printf("BENCH agent_host_rss_no_plugin %ld kB\n", kb);
+  return 0;
+}
