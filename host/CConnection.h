@@ -54,6 +54,12 @@ class CConnection {
                    std::size_t length);
   bool dead() const;
 
+  // Held by the thread serving the connection from its wake-up until the
+  // connection is re-armed (or until just before it is deleted). One-shot
+  // arming already keeps two threads apart; the lock states that order in
+  // the program, where thread checkers see it, and is free when uncontended.
+  std::mutex& turn() { return turn_; }
+
  private:
   bool write_all(iovec* parts, int count);
   bool wait_writable(long long deadline_ms);
@@ -65,6 +71,7 @@ class CConnection {
   std::size_t end_;    // one past the last byte read
   mutable std::mutex write_mutex_;
   bool dead_;  // guarded by write_mutex_
+  std::mutex turn_;
 };
 
 }  // namespace host

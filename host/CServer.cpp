@@ -122,24 +122,29 @@ void CServer::accept_all() {
     }
     if (connection == nullptr) {
       ::close(fd);
-    } else if (!arm(fd, connection, EPOLL_CTL_ADD)) {
-      drop(connection);
+      continue;
     }
+    if (!arm(fd, connection, EPOLL_CTL_ADD)) drop(connection);
   }
   arm(listen_fd_, &listen_tag_, EPOLL_CTL_MOD);
 }
 
 void CServer::serve(CConnection* connection) {
+  std::unique_lock<std::mutex> turn(connection->turn());
   for (int round = 0; round < kReadsPerWake; ++round) {
     CConnection::ReadResult read = connection->fill();
     bool healthy = answer_frames(*connection);
     if (!healthy || read == CConnection::kClosed) {
+      turn.unlock();
       drop(connection);
       return;
     }
     if (read == CConnection::kAgain) break;
   }
-  if (!arm(connection->fd(), connection, EPOLL_CTL_MOD)) drop(connection);
+  if (!arm(connection->fd(), connection, EPOLL_CTL_MOD)) {
+    turn.unlock();
+    drop(connection);
+  }
 }
 
 // Answers every whole request in the buffer. False when the connection must

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -286,6 +287,10 @@ TEST_F(HostTest, BadInputIsAnsweredOrClosedAndOthersAreStillServed) {
        ec::kRpcNoMethod},
       {"garbage directory payload", framed(wire::make_request_block("", "\x01")), false,
        ec::kRpcParse},
+      {"frame of exactly the limit",
+       framed(wire::make_request_block(
+           "INoSuch", std::string(wire::kMaxRequestBody - wire::kBlockHeader - 7, 'x'))),
+       false, ec::kHostNoInterface},
       {"frame above the limit", too_long + std::string(64, 'x'), true, 0},
   };
   for (const BadInput& row : cases) {
@@ -328,6 +333,31 @@ TEST_F(HostTest, SlowCallDoesNotHoldUpAnotherClient) {
   Frame frame;
   ASSERT_TRUE(slow.read(frame));
   EXPECT_EQ(frame.code, ec::kRpcOk);
+}
+
+TEST_F(HostTest, ConnectionsBeyondTheCapAreClosed) {
+  ASSERT_TRUE(start()) << host_.stderr_text();
+  std::vector<std::unique_ptr<Client> > clients;
+  for (int i = 0; i < 256; ++i) {
+    clients.emplace_back(new Client(socket_path()));
+    ASSERT_TRUE(clients.back()->connected()) << i;
+  }
+  // Every one of them is served...
+  std::vector<Frame> frames = clients.back()->call(request(kTestIface, "echo_u32", {u32(1)}));
+  ASSERT_EQ(frames.size(), 1u);
+  EXPECT_EQ(frames[0].code, ec::kRpcOk);
+  // ...and the next one is closed at once.
+  Client extra(socket_path());
+  ASSERT_TRUE(extra.connected());
+  EXPECT_TRUE(extra.closed_by_host());
+  // Room again once they are gone; the host notices their ends in its own time.
+  clients.clear();
+  bool served = false;
+  for (int attempt = 0; attempt < 100 && !served; ++attempt) {
+    served = echo_works();
+    if (!served) ::usleep(50000);
+  }
+  EXPECT_TRUE(served);
 }
 
 // A plug-in directory holding links to some of the built libraries.
