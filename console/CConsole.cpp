@@ -57,6 +57,7 @@ int CConsole::list(const CCommandLine::Options& options) {
   CDirectory directory;
   int status = open(options.socket, client, directory);
   if (status != kExitOk) return status;
+  if (directory.entries().empty()) out_ << "no interface loaded\n";
   const CDirectory::Entry* previous = nullptr;
   for (const CDirectory::Entry& entry : directory.entries()) {
     if (previous == nullptr || previous->iface != entry.iface) print_interface(entry);

@@ -236,6 +236,10 @@ class CIfaceRealize : public IIfaceRealize {
     fwbase::IDataBlock* block = nullptr;
     ec::EC made = pack_block<0>(command, code, refs, block, site);
     if (block == nullptr) return made;
+    if (command == nullptr) {  // nobody to send it to
+      block->release();
+      return ec::kFwBadArgument;
+    }
     return command->send(made, block);
   }
 

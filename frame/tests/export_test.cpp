@@ -1,5 +1,6 @@
 // A plug-in exports its entry and nothing else, and the entry always hands
 // out the same realization.
+#include <dirent.h>
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
@@ -48,6 +49,23 @@ TEST(ExportTest, OnlyTheEntryIsExported) {
   std::set<std::string> names = defined_dynamic_symbols(kPlugin);
   ASSERT_FALSE(names.empty()) << "nm found nothing in " << kPlugin;
   EXPECT_EQ(std::set<std::string>{"rpc_ireal_ITestIface"}, names);
+}
+
+TEST(ExportTest, EveryBuiltLibraryLoads) {
+  DIR* dir = ::opendir(AGENT_LIB_DIR);
+  ASSERT_NE(nullptr, dir);
+  int libraries = 0;
+  while (dirent* entry = ::readdir(dir)) {
+    std::string name = entry->d_name;
+    if (name.size() < 3 || name.compare(name.size() - 3, 3, ".so") != 0) continue;
+    ++libraries;
+    std::string path = std::string(AGENT_LIB_DIR) + "/" + name;
+    void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    EXPECT_NE(nullptr, handle) << name << ": " << ::dlerror();
+    if (handle != nullptr) ::dlclose(handle);
+  }
+  ::closedir(dir);
+  EXPECT_GT(libraries, 0);
 }
 
 }  // namespace

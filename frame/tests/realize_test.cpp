@@ -207,6 +207,17 @@ TEST_F(RealizeTest, IntermediateRepliesGoOutThroughTheCommand) {
   EXPECT_EQ("record-4", as_text((*rest)[0]->at(1)));
 }
 
+TEST_F(RealizeTest, AnIntermediateReplyWithoutACommandIsRefused) {
+  fwbase::IDataBlock* in = block_of(request(kIface, "stream_records", {u32(3), u32(1)}));
+  fwbase::IDataBlock* out = nullptr;
+  EXPECT_EQ(ec::kRpcOk, realize_.call_func(in, out, nullptr));
+  in->release();
+  ASSERT_NE(nullptr, out);
+  ReadReply reply;
+  read(out, reply);
+  EXPECT_EQ(ec::kFwBadArgument, reply.code) << "the method sees the refusal and fails";
+}
+
 TEST_F(RealizeTest, ServesSeveralThreadsAtOnce) {
   std::vector<std::thread> threads;
   std::atomic<int> good{0};
