@@ -2,9 +2,11 @@
 
 #include <memory>
 #include <sstream>
+#include <utility>
 
 #include "console/CGbkConverter.h"
 #include "console/CJsonParams.h"
+#include "console/COrderedJson.h"
 #include "console/CSignatureParser.h"
 #include "console/Released.h"
 #include "console/ReplyCode.h"
@@ -16,13 +18,6 @@ namespace {
 
 const char kProgram[] = "agentctl: ";
 const char kIndent[] = "    ";
-
-std::string one_line(const Json::Value& json) {
-  Json::StreamWriterBuilder builder;
-  builder["indentation"] = "";
-  builder["emitUTF8"] = true;
-  return Json::writeString(builder, json);
-}
 
 // The reader's first error as one line: "Line 1, Column 1: Syntax error: ...".
 std::string one_line_errors(const std::string& errors) {
@@ -165,7 +160,7 @@ bool CConsole::parse_json(const std::string& text, std::size_t index, Json::Valu
 
 bool CConsole::print_frame(const CAgentClient::Frame& frame, const Signature& signature) {
   ec::EC code = frame.code;
-  Json::Value results(Json::arrayValue);
+  COrderedJson results = COrderedJson::array();
   bool readable = true;
   if (!frame.reply.empty()) {
     Released<rpc::IReply> reply(factory_.create_reply(nullptr, 0));
@@ -178,11 +173,11 @@ bool CConsole::print_frame(const CAgentClient::Frame& frame, const Signature& si
     }
   }
   bool ok = readable && code_ok(code);
-  Json::Value line(Json::objectValue);
-  line["code"] = code_text(code);
-  line["ok"] = ok;
-  line["results"] = results;
-  out_ << one_line(line) << std::endl;
+  COrderedJson line = COrderedJson::object();
+  line.add("code", COrderedJson::from_string(code_text(code)))
+      .add("ok", COrderedJson::from_bool(ok))
+      .add("results", std::move(results));
+  out_ << line.text() << std::endl;
   if (!readable) problem(kExitFailed, "the agent sent a reply that cannot be read");
   if (code == ec::kRpcReplyTooLong) {
     problem(kExitFailed, "the reply was longer than " + std::to_string(rpc::kMaxReplySize) +

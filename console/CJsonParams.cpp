@@ -1,5 +1,6 @@
 #include "console/CJsonParams.h"
 
+#include <utility>
 #include <vector>
 
 #include "console/CGbkConverter.h"
@@ -174,47 +175,47 @@ rpc::IParams* CJsonParams::make_array(const TypeNode& type, const Json::Value& j
   return array;
 }
 
-Json::Value CJsonParams::results_to_json(const std::vector<TypeNode>& types,
-                                         const rpc::IParams& results) {
-  Json::Value out(Json::arrayValue);
+COrderedJson CJsonParams::results_to_json(const std::vector<TypeNode>& types,
+                                          const rpc::IParams& results) {
+  COrderedJson out = COrderedJson::array();
   for (std::size_t i = 0; i < results.count(); ++i) {
     rpc::IParams* value = results.at(i);
     const TypeNode* type = i < types.size() ? &types[i] : nullptr;
-    out.append(value == nullptr ? Json::Value() : value_to_json(type, *value));
+    out.append(value == nullptr ? COrderedJson() : value_to_json(type, *value));
   }
   return out;
 }
 
-Json::Value CJsonParams::value_to_json(const TypeNode* type, rpc::IParams& value) {
+COrderedJson CJsonParams::value_to_json(const TypeNode* type, rpc::IParams& value) {
   void* raw = value.value();
-  if (raw == nullptr) return Json::Value();
+  if (raw == nullptr) return COrderedJson();
   switch (value.type()) {
     case rpc::kTypeBool:
-      return Json::Value(*static_cast<bool*>(raw));
+      return COrderedJson::from_bool(*static_cast<bool*>(raw));
     case rpc::kTypeUInt32:
-      return Json::Value(Json::UInt(*static_cast<unsigned int*>(raw)));
+      return COrderedJson::from_u64(*static_cast<unsigned int*>(raw));
     case rpc::kTypeUInt64:
-      return Json::Value(Json::UInt64(*static_cast<unsigned long long*>(raw)));
+      return COrderedJson::from_u64(*static_cast<unsigned long long*>(raw));
     case rpc::kTypeString:
-      return Json::Value(CGbkConverter::to_utf8(*static_cast<std::string*>(raw)));
+      return COrderedJson::from_string(CGbkConverter::to_utf8(*static_cast<std::string*>(raw)));
     case rpc::kTypeRecord:
       return list_to_json(type != nullptr && type->kind == TypeNode::kRecord ? type : nullptr,
                           *static_cast<rpc::IParams*>(raw));
     case rpc::kTypeArray:
       break;
     default:
-      return Json::Value();
+      return COrderedJson();
   }
   const TypeNode* element_type =
       type != nullptr && type->kind == TypeNode::kArray ? &type->children[0] : nullptr;
-  Json::Value out(Json::arrayValue);
+  COrderedJson out = COrderedJson::array();
   for (rpc::IParams* element : *static_cast<std::vector<rpc::IParams*>*>(raw)) {
-    out.append(element == nullptr ? Json::Value() : element_to_json(element_type, *element));
+    out.append(element == nullptr ? COrderedJson() : element_to_json(element_type, *element));
   }
   return out;
 }
 
-Json::Value CJsonParams::element_to_json(const TypeNode* type, const rpc::IParams& element) {
+COrderedJson CJsonParams::element_to_json(const TypeNode* type, const rpc::IParams& element) {
   if (type != nullptr && type->kind == TypeNode::kRecord) return list_to_json(type, element);
   if (type != nullptr && element.count() == 1 && element.at(0) != nullptr) {
     return value_to_json(type, *element.at(0));
@@ -222,19 +223,19 @@ Json::Value CJsonParams::element_to_json(const TypeNode* type, const rpc::IParam
   return list_to_json(nullptr, element);
 }
 
-Json::Value CJsonParams::list_to_json(const TypeNode* type, const rpc::IParams& list) {
+COrderedJson CJsonParams::list_to_json(const TypeNode* type, const rpc::IParams& list) {
   bool named = type != nullptr && type->kind == TypeNode::kRecord &&
                type->children.size() == list.count();
-  Json::Value out(named ? Json::objectValue : Json::arrayValue);
+  COrderedJson out = named ? COrderedJson::object() : COrderedJson::array();
   for (std::size_t i = 0; i < list.count(); ++i) {
     rpc::IParams* field = list.at(i);
-    Json::Value json = field == nullptr
-                           ? Json::Value()
-                           : value_to_json(named ? &type->children[i] : nullptr, *field);
+    COrderedJson json = field == nullptr
+                            ? COrderedJson()
+                            : value_to_json(named ? &type->children[i] : nullptr, *field);
     if (named) {
-      out[type->field_names[i]] = json;
+      out.add(type->field_names[i], std::move(json));
     } else {
-      out.append(json);
+      out.append(std::move(json));
     }
   }
   return out;

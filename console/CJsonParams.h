@@ -8,8 +8,9 @@
 // list holds its fields, any other element's list holds the one value.
 //
 // Parameters to JSON (results): texts are shown as UTF-8, records as objects
-// keyed by the signature's field names. Values that do not match the
-// expected type are still shown, by their own type, with records as arrays.
+// keyed by the signature's field names, in the signature's order. Values
+// that do not match the expected type are still shown, by their own type,
+// with records as arrays.
 //
 // Holds a reference to the factory, which must outlive this object. Not
 // thread-safe beyond what the factory allows.
@@ -20,6 +21,7 @@
 
 #include <string>
 
+#include "console/COrderedJson.h"
 #include "console/TypeNode.h"
 #include "frame/rpc.h"
 
@@ -36,11 +38,11 @@ class CJsonParams {
               const std::string& where, std::string& error);
 
   // One JSON value per entry of `results`, typed by `types` where they fit.
-  static Json::Value results_to_json(const std::vector<TypeNode>& types,
-                                     const rpc::IParams& results);
+  static COrderedJson results_to_json(const std::vector<TypeNode>& types,
+                                      const rpc::IParams& results);
 
   // One typed value as JSON; `type` may be null when unknown.
-  static Json::Value value_to_json(const TypeNode* type, rpc::IParams& value);
+  static COrderedJson value_to_json(const TypeNode* type, rpc::IParams& value);
 
  private:
   // A new value owned by the caller, or null with `error` set.
@@ -56,8 +58,8 @@ class CJsonParams {
   bool fill_record(const TypeNode& type, const Json::Value& json, rpc::IParams& list,
                    const std::string& where, std::string& error);
 
-  static Json::Value list_to_json(const TypeNode* type, const rpc::IParams& list);
-  static Json::Value element_to_json(const TypeNode* type, const rpc::IParams& element);
+  static COrderedJson list_to_json(const TypeNode* type, const rpc::IParams& list);
+  static COrderedJson element_to_json(const TypeNode* type, const rpc::IParams& element);
 
   rpc::IRpcFactory& factory_;
 };
