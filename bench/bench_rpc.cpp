@@ -14,8 +14,8 @@
 #include "bench/CRawEchoServer.h"
 #include "frame/wire.h"
 #include "platform/base/CRpcService.h"
+#include "test_support/CHostProcess.h"
 #include "test_support/TempDir.h"
-#include "tests/e2e/CHostProcess.h"
 
 namespace {
 
@@ -120,11 +120,10 @@ int main() {
     return 1;
   }
   test_support::TempDir dir;
-  CHostProcess host;
-  std::string error;
+  test_support::CHostProcess host(dir.file("host.log"));
   if (!host.start(std::string(AGENT_BIN_DIR) + "/agent_host", dir.path(), AGENT_LIB_DIR,
-                  "test_iface", error)) {
-    std::fprintf(stderr, "bench_rpc: %s\n", error.c_str());
+                  "test_iface")) {
+    std::fprintf(stderr, "bench_rpc: %s\n", host.error().c_str());
     return 1;
   }
   // The raw server answers with exactly the host's final frame.

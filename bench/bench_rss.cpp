@@ -3,8 +3,8 @@
 #include <fstream>
 #include <string>
 
+#include "test_support/CHostProcess.h"
 #include "test_support/TempDir.h"
-#include "tests/e2e/CHostProcess.h"
 
 namespace {
 
@@ -23,11 +23,10 @@ long rss_kb(pid_t pid) {
 int main() {
   test_support::TempDir install;
   test_support::TempDir empty_plugins;
-  CHostProcess host;
-  std::string error;
+  test_support::CHostProcess host(install.file("host.log"));
   if (!host.start(std::string(AGENT_BIN_DIR) + "/agent_host", install.path(),
-                  empty_plugins.path(), "", error)) {
-    std::fprintf(stderr, "bench_rss: %s\n", error.c_str());
+                  empty_plugins.path(), "")) {
+    std::fprintf(stderr, "bench_rss: %s\n", host.error().c_str());
     return 1;
   }
   long kb = rss_kb(host.pid());

@@ -5,11 +5,11 @@ set(agent_host_bench_paths
   AGENT_BIN_DIR="${CMAKE_RUNTIME_OUTPUT_DIRECTORY}"
   AGENT_LIB_DIR="${CMAKE_LIBRARY_OUTPUT_DIRECTORY}")
 set(agent_host_bench_support
-  ${PROJECT_SOURCE_DIR}/tests/e2e/CHostProcess.cpp
+  ${PROJECT_SOURCE_DIR}/test_support/CHostProcess.cpp
   ${PROJECT_SOURCE_DIR}/test_support/TempDir.cpp)
 
 add_executable(bench_rss ${CMAKE_CURRENT_SOURCE_DIR}/bench_rss.cpp ${agent_host_bench_support})
-target_link_libraries(bench_rss PRIVATE agent_settings frame)
+target_link_libraries(bench_rss PRIVATE agent_settings)
 target_compile_definitions(bench_rss PRIVATE ${agent_host_bench_paths})
 add_dependencies(bench_rss agent_host)
 

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "test_support/CHostProcess.h"
 #include "test_support/TempDir.h"
 #include "test_support/test_paths.h"
-#include "tests/e2e/CHostProcess.h"
 
 namespace {
 
@@ -38,11 +38,10 @@ class AgentctlTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     dir_ = new test_support::TempDir();
-    host_ = new CHostProcess();
-    std::string error;
+    host_ = new test_support::CHostProcess(dir_->file("host.log"));
     if (!host_->start(std::string(AGENT_BIN_DIR) + "/agent_host", dir_->path(), AGENT_LIB_DIR,
-                      "test_iface", error)) {
-      start_error_ = new std::string(error + "\n" + test_support::read_file(host_->log_path()));
+                      "test_iface")) {
+      start_error_ = new std::string(host_->error() + "\n" + host_->log_text());
     }
   }
 
@@ -87,12 +86,12 @@ class AgentctlTest : public ::testing::Test {
   }
 
   static test_support::TempDir* dir_;
-  static CHostProcess* host_;
+  static test_support::CHostProcess* host_;
   static std::string* start_error_;
 };
 
 test_support::TempDir* AgentctlTest::dir_ = nullptr;
-CHostProcess* AgentctlTest::host_ = nullptr;
+test_support::CHostProcess* AgentctlTest::host_ = nullptr;
 std::string* AgentctlTest::start_error_ = nullptr;
 
 TEST_F(AgentctlTest, ListShowsTheInterfaceAndItsMethodsInUtf8) {

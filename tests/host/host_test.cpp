@@ -15,14 +15,15 @@
 
 #include "frame/wire.h"
 #include "platform/base/CRpcService.h"
+#include "test_support/CHostProcess.h"
 #include "test_support/TempDir.h"
 #include "test_support/test_paths.h"
-#include "tests/host/HostProcess.h"
 
 namespace {
 
 const ec::EC kTestOk = 0x98FF0000;  // success code of the test interface
 const char kTestIface[] = "ITestIface";
+const char kHostProgram[] = AGENT_BIN_DIR "/agent_host";
 
 struct Frame {
   unsigned char type = 0;
@@ -122,7 +123,7 @@ class HostTest : public ::testing::Test {
     return all;
   }
   bool start(const std::vector<std::string>& extra = {"--plugins", "test_iface"}) {
-    return host_.start(arguments(extra));
+    return host_.start(kHostProgram, arguments(extra));
   }
   std::string socket_path() const { return dir_.file("tmp/agent.sock"); }
 
@@ -152,13 +153,13 @@ class HostTest : public ::testing::Test {
   }
 
   test_support::TempDir dir_;
-  test_host::HostProcess host_;
+  test_support::CHostProcess host_;
   rpc::CRpcService service_;
   rpc::IRpcFactory& factory_;
 };
 
 TEST_F(HostTest, ServesACallAndStopsCleanlyOnSigterm) {
-  ASSERT_TRUE(start()) << host_.stderr_text();
+  ASSERT_TRUE(start()) << host_.log_text();
   EXPECT_NE(host_.serving_line().find("with 1 plug-in(s): test_iface"), std::string::npos)
       << host_.serving_line();
   struct stat info;
@@ -168,13 +169,13 @@ TEST_F(HostTest, ServesACallAndStopsCleanlyOnSigterm) {
 
   EXPECT_TRUE(echo_works());
 
-  EXPECT_EQ(host_.stop(SIGTERM), 0) << host_.stderr_text();
+  EXPECT_EQ(host_.stop(SIGTERM), 0) << host_.log_text();
   EXPECT_TRUE(dir_.exists("tmp/test_iface.released"));
   EXPECT_FALSE(dir_.exists("tmp/agent.sock"));
 }
 
 TEST_F(HostTest, DirectoryListsInterfacesByNameAndMethodsInTableOrder) {
-  ASSERT_TRUE(start({"--plugins", "test_iface,empty_test"})) << host_.stderr_text();
+  ASSERT_TRUE(start({"--plugins", "test_iface,empty_test"})) << host_.log_text();
   Client client(socket_path());
   std::vector<Frame> frames = client.call(request("", wire::kDirectoryMethod));
   ASSERT_EQ(frames.size(), 1u);
@@ -215,7 +216,7 @@ TEST_F(HostTest, DirectoryListsInterfacesByNameAndMethodsInTableOrder) {
 }
 
 TEST_F(HostTest, IntermediateRepliesArriveBeforeTheFinalOne) {
-  ASSERT_TRUE(start()) << host_.stderr_text();
+  ASSERT_TRUE(start()) << host_.log_text();
   Client client(socket_path());
   std::vector<Frame> frames = client.call(request(kTestIface, "stream_records", {u32(5), u32(2)}));
   ASSERT_EQ(frames.size(), 3u);
@@ -257,7 +258,7 @@ std::string raw_payload(const std::string& method, const std::string& list) {
 }
 
 TEST_F(HostTest, BadInputIsAnsweredOrClosedAndOthersAreStillServed) {
-  ASSERT_TRUE(start()) << host_.stderr_text();
+  ASSERT_TRUE(start()) << host_.log_text();
   const std::string header_only = wire::make_request_block(kTestIface, "");
   std::string lying_name = header_only;
   lying_name[2] = 40;  // announces a name longer than the block
@@ -323,7 +324,7 @@ TEST_F(HostTest, BadInputIsAnsweredOrClosedAndOthersAreStillServed) {
 }
 
 TEST_F(HostTest, SlowCallDoesNotHoldUpAnotherClient) {
-  ASSERT_TRUE(start({"--plugins", "test_iface", "--threads", "2"})) << host_.stderr_text();
+  ASSERT_TRUE(start({"--plugins", "test_iface", "--threads", "2"})) << host_.log_text();
   Client slow(socket_path());
   ASSERT_TRUE(slow.send_block(request(kTestIface, "sleep_ms", {u32(3000)})));
   EXPECT_TRUE(echo_works());
@@ -336,7 +337,7 @@ TEST_F(HostTest, SlowCallDoesNotHoldUpAnotherClient) {
 }
 
 TEST_F(HostTest, ConnectionsBeyondTheCapAreClosed) {
-  ASSERT_TRUE(start()) << host_.stderr_text();
+  ASSERT_TRUE(start()) << host_.log_text();
   std::vector<std::unique_ptr<Client> > clients;
   for (int i = 0; i < 256; ++i) {
     clients.emplace_back(new Client(socket_path()));
@@ -386,13 +387,14 @@ TEST_F(HostTest, FailedPluginIsReportedOnceAndTheOthersServe) {
   link_plugins(dir_, {"libbase_linux.so", "libbroken_test_linux.so", "libempty_test_linux.so",
                       "libtest_iface_linux.so"});
   dir_.write("plugins/notes.txt", "not a plug-in");
-  ASSERT_TRUE(host_.start({"--install-dir", dir_.path(), "--plugin-dir", dir_.file("plugins")}))
-      << host_.stderr_text();
+  ASSERT_TRUE(host_.start(kHostProgram,
+                          {"--install-dir", dir_.path(), "--plugin-dir", dir_.file("plugins")}))
+      << host_.log_text();
   EXPECT_NE(host_.serving_line().find("with 2 plug-in(s): empty_test, test_iface"),
             std::string::npos)
       << host_.serving_line();
-  std::vector<std::string> reports = lines_with(host_.stderr_text(), "not loaded");
-  ASSERT_EQ(reports.size(), 1u) << host_.stderr_text();
+  std::vector<std::string> reports = lines_with(host_.log_text(), "not loaded");
+  ASSERT_EQ(reports.size(), 1u) << host_.log_text();
   EXPECT_NE(reports[0].find("libbroken_test_linux.so"), std::string::npos) << reports[0];
   EXPECT_NE(reports[0].find("0x04FF0001"), std::string::npos) << reports[0];
   EXPECT_TRUE(echo_works());
@@ -408,9 +410,9 @@ TEST_F(HostTest, FailedPluginIsReportedOnceAndTheOthersServe) {
 }
 
 TEST_F(HostTest, SecondPublisherOfAnInterfaceIsRefused) {
-  ASSERT_TRUE(start({"--plugins", "test_iface,dup_test,no_such"})) << host_.stderr_text();
+  ASSERT_TRUE(start({"--plugins", "test_iface,dup_test,no_such"})) << host_.log_text();
   EXPECT_NE(host_.serving_line().find("with 1 plug-in(s): test_iface"), std::string::npos);
-  std::string errors = host_.stderr_text();
+  std::string errors = host_.log_text();
   std::vector<std::string> dup = lines_with(errors, "libdup_test_linux.so not loaded");
   ASSERT_EQ(dup.size(), 1u) << errors;
   EXPECT_NE(dup[0].find("ITestIface"), std::string::npos) << dup[0];
@@ -426,10 +428,10 @@ TEST_F(HostTest, SocketPathIsTakenOverOnlyFromAStaleSocket) {
   {
     SCOPED_TRACE("a regular file is left alone");
     dir_.write("tmp/agent.sock", "keep me");
-    test_host::HostProcess refused(dir_.file("refused.stderr"));
-    EXPECT_FALSE(refused.start(arguments({"--plugins", "test_iface"})));
+    test_support::CHostProcess refused(dir_.file("refused.stderr"));
+    EXPECT_FALSE(refused.start(kHostProgram, arguments({"--plugins", "test_iface"})));
     EXPECT_EQ(refused.wait_exit(), 1);
-    EXPECT_NE(refused.stderr_text().find("not a socket"), std::string::npos);
+    EXPECT_NE(refused.log_text().find("not a socket"), std::string::npos);
     EXPECT_EQ(dir_.read("tmp/agent.sock"), "keep me");
     ::unlink(socket_path().c_str());
   }
@@ -442,16 +444,16 @@ TEST_F(HostTest, SocketPathIsTakenOverOnlyFromAStaleSocket) {
     std::strcpy(address.sun_path, socket_path().c_str());
     ASSERT_EQ(::bind(stale, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
     ::close(stale);
-    ASSERT_TRUE(start()) << host_.stderr_text();
+    ASSERT_TRUE(start()) << host_.log_text();
     EXPECT_TRUE(echo_works());
   }
   {
     SCOPED_TRACE("a second host on a live socket");
-    test_host::HostProcess second(dir_.file("second.stderr"));
-    EXPECT_FALSE(second.start(arguments({"--plugins", "test_iface"})));
+    test_support::CHostProcess second(dir_.file("second.stderr"));
+    EXPECT_FALSE(second.start(kHostProgram, arguments({"--plugins", "test_iface"})));
     EXPECT_EQ(second.wait_exit(), 1);
-    EXPECT_NE(second.stderr_text().find("another agent_host is serving"), std::string::npos)
-        << second.stderr_text();
+    EXPECT_NE(second.log_text().find("another agent_host is serving"), std::string::npos)
+        << second.log_text();
     EXPECT_FALSE(dir_.exists("tmp/test_iface.released"));  // it started no plug-in
     EXPECT_TRUE(echo_works());
   }
@@ -459,7 +461,7 @@ TEST_F(HostTest, SocketPathIsTakenOverOnlyFromAStaleSocket) {
 
 TEST_F(HostTest, SocketDirectoryIsCreatedPrivate) {
   std::string socket = dir_.file("run/agent/host.sock");
-  ASSERT_TRUE(start({"--plugins", "test_iface", "--socket", socket})) << host_.stderr_text();
+  ASSERT_TRUE(start({"--plugins", "test_iface", "--socket", socket})) << host_.log_text();
   struct stat info;
   ASSERT_EQ(::stat(dir_.file("run/agent").c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 07777, 0700u);
@@ -481,10 +483,10 @@ TEST_F(HostTest, BadStartIsOneLineAndStatusTwo) {
   for (const Case& row : cases) {
     SCOPED_TRACE(row.says);
     test_support::TempDir out;
-    test_host::HostProcess bad(out.file("stderr"));
-    EXPECT_FALSE(bad.start(row.arguments));
+    test_support::CHostProcess bad(out.file("stderr"));
+    EXPECT_FALSE(bad.start(kHostProgram, row.arguments));
     EXPECT_EQ(bad.wait_exit(), 2);
-    std::string errors = bad.stderr_text();
+    std::string errors = bad.log_text();
     EXPECT_EQ(lines_with(errors, "agent_host: ").size(), 1u) << errors;
     EXPECT_NE(errors.find(row.says), std::string::npos) << errors;
   }
