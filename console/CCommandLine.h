@@ -1,13 +1,16 @@
 // The console's command line:
-//   agentctl [--socket PATH] list
-//   agentctl [--socket PATH] call IFACE METHOD [ARG ...]
+//   agentctl [--install-dir DIR] [--socket PATH] list
+//   agentctl [--install-dir DIR] [--socket PATH] call IFACE METHOD [ARG ...]
+//   agentctl [--install-dir DIR] logs [--limit N]
 //   agentctl --help
 // Options come before the command; everything after it belongs to it.
+// The socket defaults to "tmp/agent.sock" below the install directory.
 //
 // Stateless; safe from several threads.
 #ifndef CONSOLE_CCOMMANDLINE_H_
 #define CONSOLE_CCOMMANDLINE_H_
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -15,20 +18,28 @@ namespace console {
 
 class CCommandLine {
  public:
+  static constexpr std::size_t kDefaultLimit = 100;
+
   struct Options {
     bool help = false;
+    std::string install_dir;
     std::string socket;
-    std::string command;            // "list" or "call"
+    std::string command;            // "list", "call" or "logs"
     std::vector<std::string> args;  // for call: IFACE, METHOD, ARG...
+    std::size_t limit = kDefaultLimit;  // for logs: at most this many records
   };
 
   // Reads the arguments after the program name. False with `error` for an
-  // unknown option or command, a missing option value, or a command with
-  // the wrong number of arguments.
-  static bool parse(const std::vector<std::string>& argv, const std::string& default_socket,
+  // unknown option or command, a missing or bad option value, or a command
+  // with the wrong arguments. A --limit above what std::size_t holds counts
+  // as its largest value.
+  static bool parse(const std::vector<std::string>& argv, const std::string& default_install_dir,
                     Options& out, std::string& error);
 
-  static std::string usage(const std::string& default_socket);
+  // The agent's socket below `install_dir`.
+  static std::string socket_in(const std::string& install_dir);
+
+  static std::string usage(const std::string& default_install_dir);
 };
 
 }  // namespace console

@@ -6,6 +6,7 @@
 
 #include "console/CGbkConverter.h"
 #include "console/CJsonParams.h"
+#include "console/CLogPrinter.h"
 #include "console/COrderedJson.h"
 #include "console/CSignatureParser.h"
 #include "console/Released.h"
@@ -37,6 +38,7 @@ std::string one_line_errors(const std::string& errors) {
 int CConsole::run(const CCommandLine::Options& options) {
   if (options.command == "list") return list(options);
   if (options.command == "call") return call(options);
+  if (options.command == "logs") return logs(options);
   return problem(kExitUsage, "unknown command \"" + options.command + "\"");
 }
 
@@ -103,6 +105,14 @@ int CConsole::call(const CCommandLine::Options& options) {
   };
   if (!client.call(block, on_frame, error)) return problem(kExitFailed, error);
   return final_ok ? kExitOk : kExitFailed;
+}
+
+int CConsole::logs(const CCommandLine::Options& options) {
+  std::string error;
+  if (!CLogPrinter::print(options.install_dir, options.limit, out_, error)) {
+    return problem(kExitFailed, "cannot read the log records: " + error);
+  }
+  return kExitOk;
 }
 
 int CConsole::build_request(const CDirectory::Entry& entry, const Signature& signature,

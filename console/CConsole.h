@@ -1,5 +1,6 @@
 // The console's commands: `list` shows the agent's directory, `call` calls
-// one method with JSON arguments and prints one JSON line per reply frame.
+// one method with JSON arguments and prints one JSON line per reply frame,
+// `logs` prints the stored log records (without talking to the agent).
 //
 // Writes results to `out` and one line per problem to `err`; both streams
 // and the factory must outlive the object. Not thread-safe.
@@ -23,9 +24,9 @@ namespace console {
 class CConsole {
  public:
   // Exit statuses.
-  static const int kExitOk = 0;      // the final code is a success
-  static const int kExitFailed = 1;  // the call or the agent failed
-  static const int kExitUsage = 2;   // bad command line, or the agent cannot be reached
+  static constexpr int kExitOk = 0;      // the final code is a success
+  static constexpr int kExitFailed = 1;  // the call or the agent failed, or no readable records
+  static constexpr int kExitUsage = 2;   // bad command line, or the agent cannot be reached
 
   CConsole(rpc::IRpcFactory& factory, std::ostream& out, std::ostream& err)
       : factory_(factory), out_(out), err_(err) {}
@@ -38,6 +39,7 @@ class CConsole {
  private:
   int list(const CCommandLine::Options& options);
   int call(const CCommandLine::Options& options);
+  int logs(const CCommandLine::Options& options);
   // Connects and loads the directory; an exit status other than kExitOk on failure.
   int open(const std::string& socket, CAgentClient& client, CDirectory& directory);
   // The request block for the call, or an exit status other than kExitOk.

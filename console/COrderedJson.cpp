@@ -17,7 +17,14 @@ COrderedJson COrderedJson::from_bool(bool value) {
 COrderedJson COrderedJson::from_u64(std::uint64_t value) {
   COrderedJson json;
   json.kind_ = kNumber;
-  json.number_ = value;
+  json.string_ = std::to_string(value);
+  return json;
+}
+
+COrderedJson COrderedJson::from_i64(std::int64_t value) {
+  COrderedJson json;
+  json.kind_ = kNumber;
+  json.string_ = std::to_string(value);
   return json;
 }
 
@@ -68,7 +75,7 @@ void COrderedJson::write(std::string& out) const {
       out += flag_ ? "true" : "false";
       return;
     case kNumber:
-      out += std::to_string(number_);
+      out += string_;
       return;
     case kString:
       write_string(string_, out);

@@ -1,7 +1,7 @@
 // A JSON value for output whose object members keep the order they were
 // added in, so records print with their fields in declaration order.
-// Numbers are unsigned 64-bit integers, written exactly; that is all the
-// agent's results carry.
+// Numbers are 64-bit integers, signed or unsigned, written exactly; that is
+// all the agent's results and log records carry.
 //
 // A plain value type: copies are deep. Not thread-safe.
 #ifndef CONSOLE_CORDEREDJSON_H_
@@ -20,6 +20,7 @@ class COrderedJson {
   COrderedJson() = default;  // null
   static COrderedJson from_bool(bool value);
   static COrderedJson from_u64(std::uint64_t value);
+  static COrderedJson from_i64(std::int64_t value);
   // `utf8` is written byte for byte, except that the quote, the backslash
   // and control characters are escaped; it must already be valid UTF-8.
   static COrderedJson from_string(const std::string& utf8);
@@ -43,8 +44,7 @@ class COrderedJson {
 
   Kind kind_ = kNull;
   bool flag_ = false;
-  std::uint64_t number_ = 0;
-  std::string string_;
+  std::string string_;  // strings: the text; numbers: their decimal digits
   // Arrays: the elements. Objects: the member values, keyed by `keys_`.
   std::vector<COrderedJson> items_;
   std::vector<std::string> keys_;

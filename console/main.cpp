@@ -8,29 +8,17 @@
 #include "platform/base/CRpcService.h"
 #include "utility/CUnixHelper.h"
 
-namespace {
-
-const char kSocketName[] = "tmp/agent.sock";
-
-std::string default_socket() {
-  std::string dir = utility::CUnixHelper::get_zelmor_path();
-  if (!dir.empty() && dir.back() != '/') dir += '/';
-  return dir + kSocketName;
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
-  std::string socket = default_socket();
+  std::string install_dir = utility::CUnixHelper::get_zelmor_path();
   console::CCommandLine::Options options;
   std::string error;
-  if (!console::CCommandLine::parse(std::vector<std::string>(argv + 1, argv + argc), socket,
+  if (!console::CCommandLine::parse(std::vector<std::string>(argv + 1, argv + argc), install_dir,
                                     options, error)) {
-    std::cerr << "agentctl: " << error << "\n" << console::CCommandLine::usage(socket);
+    std::cerr << "agentctl: " << error << "\n" << console::CCommandLine::usage(install_dir);
     return console::CConsole::kExitUsage;
   }
   if (options.help) {
-    std::cout << console::CCommandLine::usage(socket);
+    std::cout << console::CCommandLine::usage(install_dir);
     return console::CConsole::kExitOk;
   }
   rpc::CRpcService service;

@@ -27,6 +27,8 @@ TEST(COrderedJsonTest, WritesValuesCompactlyWithMembersInInsertionOrder) {
       {J::from_u64(0), "0"},
       {J::from_u64(4294967295u), "4294967295"},
       {J::from_u64(kU64Max), "18446744073709551615"},
+      {J::from_i64(-1), "-1"},
+      {J::from_i64(INT64_MIN), "-9223372036854775808"},
       {J::from_string(""), "\"\""},
       {J::array(), "[]"},
       {J::object(), "{}"},
