@@ -184,14 +184,14 @@ bool CConsole::print_frame(const CAgentClient::Frame& frame, const Signature& si
   }
   bool ok = readable && code_ok(code);
   COrderedJson line = COrderedJson::object();
-  line.add("code", COrderedJson::from_string(code_text(code)))
+  line.add("code", COrderedJson::from_string(ec::to_text(code)))
       .add("ok", COrderedJson::from_bool(ok))
       .add("results", std::move(results));
   out_ << line.text() << std::endl;
   if (!readable) problem(kExitFailed, "the agent sent a reply that cannot be read");
   if (code == ec::kRpcReplyTooLong) {
     problem(kExitFailed, "the reply was longer than " + std::to_string(rpc::kMaxReplySize) +
-                             " bytes; the agent made no reply (" + code_text(code) + ")");
+                             " bytes; the agent made no reply (" + ec::to_text(code) + ")");
   }
   return ok;
 }

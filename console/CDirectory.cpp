@@ -1,7 +1,7 @@
 #include "console/CDirectory.h"
 
 #include "console/Released.h"
-#include "console/ReplyCode.h"
+#include "frame/ec.h"
 #include "frame/wire.h"
 
 namespace console {
@@ -29,7 +29,7 @@ bool CDirectory::load(CAgentClient& client, rpc::IRpcFactory& factory, std::stri
   };
   if (!client.call(wire::make_request_block("", payload), keep_final, error)) return false;
   if (ec::failed(final_frame.code)) {
-    error = "the agent refused the directory request with " + code_text(final_frame.code);
+    error = "the agent refused the directory request with " + ec::to_text(final_frame.code);
     return false;
   }
   return read_reply(final_frame.reply, factory, error);
@@ -42,7 +42,7 @@ bool CDirectory::read_reply(const std::string& reply, rpc::IRpcFactory& factory,
   Released<rpc::IReply> parsed(factory.create_reply(nullptr, 0));
   if (!parsed || !parsed->parse(reply.data(), reply.size())) return false;
   if (ec::failed(parsed->code())) {
-    error = "the agent's directory answered " + code_text(parsed->code());
+    error = "the agent's directory answered " + ec::to_text(parsed->code());
     return false;
   }
   rpc::IParams* results = parsed->results();

@@ -7,6 +7,8 @@
 #define FRAME_EC_H_
 
 #include <cstdint>
+#include <cstdio>
+#include <string>
 
 namespace ec {
 
@@ -15,6 +17,13 @@ typedef std::uint32_t EC;
 inline bool succeeded(EC code) { return static_cast<std::int32_t>(code) < 0; }
 inline bool failed(EC code) { return !succeeded(code); }
 inline unsigned module_of(EC code) { return (code >> 16) & 0xFF; }
+
+// "0x983C0000": upper-case hex, eight digits, as codes are shown to people.
+inline std::string to_text(EC code) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(code));
+  return text;
+}
 
 // Framework (libbase_linux), module 0x01.
 const EC kFwOk = 0x84010000;

@@ -18,12 +18,6 @@ namespace {
 
 const char kRpcObjectName[] = "obj.fws.rpc";
 
-std::string hex_code(ec::EC code) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%08X", code);
-  return text;
-}
-
 sigset_t stop_signals() {
   sigset_t signals;
   sigemptyset(&signals);
@@ -53,7 +47,7 @@ int CHost::run() {
   rpc::CRpcService rpc_service;
   ec::EC code = env->register_object(kRpcObjectName, &rpc_service);
   if (ec::failed(code)) {
-    report(std::string("cannot register ") + kRpcObjectName + ": code " + hex_code(code));
+    report(std::string("cannot register ") + kRpcObjectName + ": code " + ec::to_text(code));
     return 1;
   }
   int status = 1;
@@ -63,7 +57,7 @@ int CHost::run() {
   std::string error;
   code = register_host_objects(*env, options_.install_dir());
   if (ec::failed(code)) {
-    report("cannot register the host objects: code " + hex_code(code));
+    report("cannot register the host objects: code " + ec::to_text(code));
   } else if (!socket.open(error)) {
     report(error);
   } else {

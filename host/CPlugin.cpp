@@ -3,7 +3,6 @@
 #include <dlfcn.h>
 
 #include <algorithm>
-#include <cstdio>
 
 #include "host/CElfSymbols.h"
 
@@ -27,12 +26,6 @@ bool is_realize_entry(const std::string& name) {
 std::string base_name(const std::string& path) {
   std::string::size_type slash = path.rfind('/');
   return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-std::string hex_code(ec::EC code) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%08X", code);
-  return text;
 }
 
 std::string last_dl_error() {
@@ -121,7 +114,7 @@ bool CPlugin::start_realization(const std::string& entry, void* symbol, std::str
   }
   ec::EC code = realize->init(nullptr);
   if (ec::failed(code)) {
-    error = "init of " + entry + " failed with code " + hex_code(code);
+    error = "init of " + entry + " failed with code " + ec::to_text(code);
     return false;
   }
   objects_.push_back(realize);
@@ -135,7 +128,7 @@ bool CPlugin::start_realization(const std::string& entry, void* symbol, std::str
   }
   code = realize->fatts(published.methods);
   if (ec::failed(code)) {
-    error = "fatts of " + entry + " failed with code " + hex_code(code);
+    error = "fatts of " + entry + " failed with code " + ec::to_text(code);
     return false;
   }
   auto& methods = published.methods;
@@ -152,7 +145,7 @@ bool CPlugin::start_registrar(const std::string& entry, void* symbol, std::strin
   }
   ec::EC code = registrar->init(nullptr);
   if (ec::failed(code)) {
-    error = "init of " + entry + " failed with code " + hex_code(code);
+    error = "init of " + entry + " failed with code " + ec::to_text(code);
     return false;
   }
   objects_.push_back(registrar);

@@ -104,12 +104,6 @@ class Reply {
   bool parsed_;
 };
 
-std::string u32_text(ec::EC code) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%08X", code);
-  return text;
-}
-
 class HostTest : public ::testing::Test {
  protected:
   HostTest() : host_(dir_.file("host.stderr")), factory_(*service_.factory()) {
@@ -305,7 +299,7 @@ TEST_F(HostTest, BadInputIsAnsweredOrClosedAndOthersAreStillServed) {
       Frame frame;
       ASSERT_TRUE(client.read(frame));
       EXPECT_EQ(frame.type, wire::kFrameFinal);
-      EXPECT_EQ(u32_text(frame.code), u32_text(row.code));
+      EXPECT_EQ(ec::to_text(frame.code), ec::to_text(row.code));
       EXPECT_TRUE(frame.body.empty());
       // The same connection goes on serving.
       std::vector<Frame> next = client.call(request(kTestIface, "echo_u32", {u32(1)}));
