@@ -4,7 +4,6 @@
 #include <sstream>
 #include <utility>
 
-#include "console/CGbkConverter.h"
 #include "console/CJsonParams.h"
 #include "console/CLogPrinter.h"
 #include "console/COrderedJson.h"
@@ -12,6 +11,7 @@
 #include "console/Released.h"
 #include "console/ReplyCode.h"
 #include "frame/wire.h"
+#include "utility/CGbkConverter.h"
 
 namespace console {
 
@@ -59,9 +59,9 @@ int CConsole::list(const CCommandLine::Options& options) {
   for (const CDirectory::Entry& entry : directory.entries()) {
     if (previous == nullptr || previous->iface != entry.iface) print_interface(entry);
     if (!entry.method.empty()) {
-      out_ << kIndent << CGbkConverter::to_utf8(entry.method) << "  "
-           << CGbkConverter::to_utf8(entry.signature) << "  "
-           << CGbkConverter::to_utf8(entry.description) << "\n";
+      out_ << kIndent << utility::CGbkConverter::to_utf8(entry.method) << "  "
+           << utility::CGbkConverter::to_utf8(entry.signature) << "  "
+           << utility::CGbkConverter::to_utf8(entry.description) << "\n";
     }
     previous = &entry;
   }
@@ -70,8 +70,8 @@ int CConsole::list(const CCommandLine::Options& options) {
 }
 
 void CConsole::print_interface(const CDirectory::Entry& entry) {
-  out_ << CGbkConverter::to_utf8(entry.iface) << "  " << CGbkConverter::to_utf8(entry.guid)
-       << "  " << CGbkConverter::to_utf8(entry.iface_description) << "\n";
+  out_ << utility::CGbkConverter::to_utf8(entry.iface) << "  " << utility::CGbkConverter::to_utf8(entry.guid)
+       << "  " << utility::CGbkConverter::to_utf8(entry.iface_description) << "\n";
 }
 
 int CConsole::call(const CCommandLine::Options& options) {
@@ -121,7 +121,7 @@ int CConsole::build_request(const CDirectory::Entry& entry, const Signature& sig
   if (args.size() != signature.inputs.size()) {
     std::ostringstream text;
     text << name << " takes " << signature.inputs.size() << " argument(s) "
-         << CGbkConverter::to_utf8(entry.signature) << ", got " << args.size();
+         << utility::CGbkConverter::to_utf8(entry.signature) << ", got " << args.size();
     return problem(kExitUsage, text.str());
   }
   Released<rpc::IRequest> request(factory_.create_request(entry.method));

@@ -3,7 +3,7 @@
 #include <utility>
 #include <vector>
 
-#include "console/CGbkConverter.h"
+#include "utility/CGbkConverter.h"
 
 namespace console {
 
@@ -87,7 +87,7 @@ rpc::IParams* CJsonParams::make_scalar(const TypeNode& type, const Json::Value& 
   } else {
     fits = json.isString();
     std::string gbk;
-    if (fits && !CGbkConverter::to_gbk(json.asString(), gbk)) {
+    if (fits && !utility::CGbkConverter::to_gbk(json.asString(), gbk)) {
       fail(where, "text is not valid UTF-8 or has characters that GBK cannot hold", error);
       return nullptr;
     }
@@ -197,7 +197,7 @@ COrderedJson CJsonParams::value_to_json(const TypeNode* type, rpc::IParams& valu
     case rpc::kTypeUInt64:
       return COrderedJson::from_u64(*static_cast<unsigned long long*>(raw));
     case rpc::kTypeString:
-      return COrderedJson::from_string(CGbkConverter::to_utf8(*static_cast<std::string*>(raw)));
+      return COrderedJson::from_string(utility::CGbkConverter::to_utf8(*static_cast<std::string*>(raw)));
     case rpc::kTypeRecord:
       return list_to_json(type != nullptr && type->kind == TypeNode::kRecord ? type : nullptr,
                           *static_cast<rpc::IParams*>(raw));

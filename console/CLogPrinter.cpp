@@ -3,16 +3,16 @@
 #include <cstdint>
 #include <vector>
 
-#include "console/CGbkConverter.h"
 #include "host/objects/CLogStore.h"
 #include "host/objects/host_objects.h"
+#include "utility/CGbkConverter.h"
 
 namespace console {
 
 namespace {
 
 COrderedJson text(const std::string& gbk) {
-  return COrderedJson::from_string(CGbkConverter::to_utf8(gbk));
+  return COrderedJson::from_string(utility::CGbkConverter::to_utf8(gbk));
 }
 
 }  // namespace

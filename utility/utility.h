@@ -3,6 +3,7 @@
 #define UTILITY_UTILITY_H_
 
 #include "utility/CDiyLog.h"
+#include "utility/CGbkConverter.h"
 #include "utility/COS_info.h"
 #include "utility/CUnixHelper.h"
 

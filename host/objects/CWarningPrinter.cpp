@@ -2,7 +2,7 @@
 
 #include <syslog.h>
 
-#include "host/objects/gbk_text.h"
+#include "utility/CGbkConverter.h"
 
 namespace host {
 namespace {
@@ -31,7 +31,7 @@ std::string CWarningPrinter::format_line(const std::string& time_text,
   std::string gbk = kLinePrefix + display_type + "] " + time_text + " " + text;
   // Converted first: the control bytes are ASCII in both encodings, and
   // no UTF-8 sequence holds a byte below 0x80.
-  return without_controls(gbk_to_utf8_lossy(gbk));
+  return without_controls(utility::CGbkConverter::to_utf8(gbk));
 }
 
 void CWarningPrinter::show(const std::string& time_text, const std::string& display_type,

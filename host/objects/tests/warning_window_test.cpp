@@ -5,7 +5,7 @@
 #include <string>
 
 #include "host/objects/CShowWarningWindow.h"
-#include "host/objects/gbk_text.h"
+#include "utility/CGbkConverter.h"
 
 namespace {
 
@@ -25,7 +25,7 @@ TEST(GbkToUtf8, ConvertsAndReplacesWhatIsNotGbk) {
       {"lead byte cut off at the end", "磁盘\xB4", u8"磁盘\uFFFD"},
       {"lead byte before a blank", "\x81 A", u8"\uFFFD A"},
   };
-  for (const Row& row : rows) EXPECT_EQ(row.utf8, host::gbk_to_utf8_lossy(row.gbk)) << row.what;
+  for (const Row& row : rows) EXPECT_EQ(row.utf8, utility::CGbkConverter::to_utf8(row.gbk)) << row.what;
 }
 
 TEST(WarningLine, IsOneUtf8LineWithTypeTimeAndText) {

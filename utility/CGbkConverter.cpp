@@ -1,11 +1,11 @@
-#include "console/CGbkConverter.h"
+#include "utility/CGbkConverter.h"
 
 #include <errno.h>
 #include <iconv.h>
 
 #include <cstddef>
 
-namespace console {
+namespace utility {
 
 namespace {
 
@@ -35,7 +35,11 @@ class Iconv {
       std::size_t room = sizeof buffer;
       std::size_t rc = iconv(cd_, in, left, &to, &room);
       out.append(buffer, sizeof buffer - room);
-      if (rc == static_cast<std::size_t>(-1) && errno != E2BIG) return errno;
+      if (rc == static_cast<std::size_t>(-1) && errno != E2BIG) {
+        int failure = errno;
+        iconv(cd_, nullptr, nullptr, nullptr, nullptr);  // back to the initial state
+        return failure;
+      }
     }
     return 0;
   }
@@ -67,13 +71,17 @@ std::string CGbkConverter::to_utf8(const std::string& gbk) {
   char* in = &input[0];
   std::size_t left = input.size();
   while (left > 0) {
-    if (!cv.ok() || cv.convert(&in, &left, utf8) != 0) {
+    if (cv.ok() && cv.convert(&in, &left, utf8) == 0) break;
+    bool ascii = static_cast<unsigned char>(*in) < 0x80;
+    if (!cv.ok() && ascii) {
+      utf8 += *in;
+    } else {
       utf8 += kReplacement;
-      ++in;
-      --left;
     }
+    ++in;
+    --left;
   }
   return utf8;
 }
 
-}  // namespace console
+}  // namespace utility

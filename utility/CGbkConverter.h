@@ -1,14 +1,15 @@
-// Converts texts between GBK (what the agent stores and sends) and UTF-8
-// (what the console reads and prints), over the C library's iconv.
+// Converts texts between GBK (what the agent stores, logs and sends) and
+// UTF-8 (what people read at the borders: the console, the host's output),
+// over the C library's iconv.
 //
 // Stateless: every call opens its own conversion, so calls are safe from
 // several threads.
-#ifndef CONSOLE_CGBKCONVERTER_H_
-#define CONSOLE_CGBKCONVERTER_H_
+#ifndef UTILITY_CGBKCONVERTER_H_
+#define UTILITY_CGBKCONVERTER_H_
 
 #include <string>
 
-namespace console {
+namespace utility {
 
 class CGbkConverter {
  public:
@@ -17,10 +18,11 @@ class CGbkConverter {
   static bool to_gbk(const std::string& utf8, std::string& gbk);
 
   // Output direction. Never fails: each byte that does not start a valid
-  // GBK sequence becomes U+FFFD.
+  // GBK sequence becomes U+FFFD (every byte but ASCII, should the C library
+  // lack the conversion).
   static std::string to_utf8(const std::string& gbk);
 };
 
-}  // namespace console
+}  // namespace utility
 
-#endif  // CONSOLE_CGBKCONVERTER_H_
+#endif  // UTILITY_CGBKCONVERTER_H_

@@ -1,8 +1,8 @@
-#include "console/CGbkConverter.h"
+#include "utility/CGbkConverter.h"
 
 #include <gtest/gtest.h>
 
-namespace console {
+namespace utility {
 namespace {
 
 const char kChineseUtf8[] = "\xE4\xB8\xAD\xE6\x96\x87 ok";  // "中文 ok"
@@ -47,4 +47,4 @@ TEST(CGbkConverterTest, ReplacesInvalidOutputBytes) {
 }
 
 }  // namespace
-}  // namespace console
+}  // namespace utility
