@@ -78,19 +78,6 @@ int open_temp_beside(const std::string& dst, std::string& temp) {
   return -1;
 }
 
-// Writes all of `size` bytes; false on an error or a write that makes no
-// progress.
-bool write_all(int fd, const char* data, std::size_t size) {
-  while (size > 0) {
-    ssize_t written = ::write(fd, data, size);
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return false;
-    data += written;
-    size -= static_cast<std::size_t>(written);
-  }
-  return true;
-}
-
 bool copy_content(int in, int out) {
   char chunk[kCopyChunk];
   for (;;) {
@@ -98,7 +85,7 @@ bool copy_content(int in, int out) {
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) return false;
     if (got == 0) return true;
-    if (!write_all(out, chunk, static_cast<std::size_t>(got))) return false;
+    if (!CUnixHelper::write_all(out, chunk, static_cast<std::size_t>(got))) return false;
   }
 }
 
@@ -142,6 +129,18 @@ std::string CUnixHelper::get_zelmor_path_from(const std::string& version_file) {
   std::size_t length = std::strlen(line);
   if (length > 0 && line[length - 1] == '\n') line[length - 1] = '\0';
   return line;
+}
+
+bool CUnixHelper::write_all(int fd, const void* data, std::size_t size) {
+  const char* next = static_cast<const char*>(data);
+  while (size > 0) {
+    ssize_t written = ::write(fd, next, size);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return false;
+    next += written;
+    size -= static_cast<std::size_t>(written);
+  }
+  return true;
 }
 
 bool CUnixHelper::cp_file(const char* src, const char* dst) {

@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "utility/CUnixHelper.h"
+
 namespace host {
 namespace {
 
@@ -39,21 +41,6 @@ bool make_dirs(const std::string& dir, std::string& error) {
   if (::mkdir(dir.c_str(), kNewDirMode) != 0 && errno != EEXIST) {
     error = describe("cannot create directory", dir);
     return false;
-  }
-  return true;
-}
-
-bool write_all(int fd, const std::string& content) {
-  const char* data = content.data();
-  std::size_t left = content.size();
-  while (left > 0) {
-    ssize_t written = ::write(fd, data, left);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data += written;
-    left -= static_cast<std::size_t>(written);
   }
   return true;
 }
@@ -117,7 +104,7 @@ bool write_file_atomically(const std::string& path, const std::string& content,
     error = describe("cannot create a temporary file beside", path);
     return false;
   }
-  bool ok = ::fchmod(fd, mode) == 0 && write_all(fd, content) && ::fsync(fd) == 0;
+  bool ok = ::fchmod(fd, mode) == 0 && utility::CUnixHelper::write_all(fd, content.data(), content.size()) && ::fsync(fd) == 0;
   if (!ok) error = describe("cannot write", temp);
   if (::close(fd) != 0 && ok) {
     error = describe("cannot close", temp);
