@@ -65,6 +65,8 @@ bool check_command(CCommandLine::Options& out, std::string& error) {
     error = "call needs an interface and a method";
   } else if (out.command == "logs") {
     return parse_logs(out.args, out, error);
+  } else if (out.command == "blacklist") {
+    return true;  // CBlacklistArgs reads the rest
   } else {
     error = "unknown command \"" + out.command + "\"";
   }
@@ -122,6 +124,7 @@ std::string CCommandLine::usage(const std::string& default_install_dir) {
   return "usage: agentctl [--install-dir DIR] [--socket PATH] list\n"
          "       agentctl [--install-dir DIR] [--socket PATH] call IFACE METHOD [ARG ...]\n"
          "       agentctl [--install-dir DIR] logs [--limit N]\n"
+         "       agentctl [--install-dir DIR] [--socket PATH] blacklist COMMAND [ARG ...]\n"
          "\n"
          "  list    show every loaded interface and its methods with their signatures\n"
          "  call    call METHOD of IFACE; each ARG is one JSON value typed by the\n"
@@ -132,6 +135,8 @@ std::string CCommandLine::usage(const std::string& default_install_dir) {
          std::to_string(kDefaultLimit) +
          "); reads the agent's\n"
          "          database directly, so the agent need not be running\n"
+         "  blacklist  manage the IP blacklist: add, del, list, clear, filter on|off,\n"
+         "          persis on|off, post (see agentctl blacklist --help)\n"
          "\n"
          "  --install-dir DIR  the agent's install directory (default " +
          default_install_dir +

@@ -2,6 +2,7 @@
 //   agentctl [--install-dir DIR] [--socket PATH] list
 //   agentctl [--install-dir DIR] [--socket PATH] call IFACE METHOD [ARG ...]
 //   agentctl [--install-dir DIR] logs [--limit N]
+//   agentctl [--install-dir DIR] [--socket PATH] blacklist COMMAND [ARG ...]
 //   agentctl --help
 // Options come before the command; everything after it belongs to it.
 // The socket defaults to "tmp/agent.sock" below the install directory.
@@ -24,8 +25,8 @@ class CCommandLine {
     bool help = false;
     std::string install_dir;
     std::string socket;
-    std::string command;            // "list", "call" or "logs"
-    std::vector<std::string> args;  // for call: IFACE, METHOD, ARG...
+    std::string command;            // "list", "call", "logs" or "blacklist"
+    std::vector<std::string> args;  // for call: IFACE, METHOD, ARG...; for blacklist: its words
     std::size_t limit = kDefaultLimit;  // for logs: at most this many records
   };
 

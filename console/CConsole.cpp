@@ -4,12 +4,14 @@
 #include <sstream>
 #include <utility>
 
+#include "console/CBlacklistCommand.h"
 #include "console/CJsonParams.h"
 #include "console/CLogPrinter.h"
 #include "console/COrderedJson.h"
 #include "console/CSignatureParser.h"
 #include "console/Released.h"
 #include "console/ReplyCode.h"
+#include "console/CRequestBlock.h"
 #include "frame/wire.h"
 #include "utility/CGbkConverter.h"
 
@@ -39,6 +41,9 @@ int CConsole::run(const CCommandLine::Options& options) {
   if (options.command == "list") return list(options);
   if (options.command == "call") return call(options);
   if (options.command == "logs") return logs(options);
+  if (options.command == "blacklist") {
+    return CBlacklistCommand(factory_, out_, err_).run(options.socket, options.args);
+  }
   return problem(kExitUsage, "unknown command \"" + options.command + "\"");
 }
 
@@ -138,17 +143,10 @@ int CConsole::build_request(const CDirectory::Entry& entry, const Signature& sig
       return problem(kExitUsage, name + ": " + error);
     }
   }
-  std::string payload(request->size(), '\0');
-  if (request->serialize(&payload[0], payload.size()) != payload.size()) {
-    return problem(kExitFailed, "could not serialize the request for " + name);
-  }
-  block = wire::make_request_block(entry.iface, payload);
-  if (block.size() > wire::kMaxRequestBody) {
-    return problem(kExitUsage, "the request for " + name + " is " + std::to_string(block.size()) +
-                                   " bytes, above the limit of " +
-                                   std::to_string(wire::kMaxRequestBody));
-  }
-  return kExitOk;
+  std::string error;
+  CRequestBlock::Outcome made = CRequestBlock::make(entry.iface, *request, block, error);
+  if (made == CRequestBlock::kMade) return kExitOk;
+  return problem(made == CRequestBlock::kTooLarge ? kExitUsage : kExitFailed, error);
 }
 
 bool CConsole::parse_json(const std::string& text, std::size_t index, Json::Value& out) {

@@ -1,6 +1,7 @@
 // The console's commands: `list` shows the agent's directory, `call` calls
 // one method with JSON arguments and prints one JSON line per reply frame,
-// `logs` prints the stored log records (without talking to the agent).
+// `logs` prints the stored log records (without talking to the agent),
+// `blacklist` runs the IP blacklist commands (CBlacklistCommand).
 //
 // Writes results to `out` and one line per problem to `err`; both streams
 // and the factory must outlive the object. Not thread-safe.
