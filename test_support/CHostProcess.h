@@ -7,6 +7,11 @@
 // serving line within the timeout, in which case it is killed. A child that
 // outlasts a stop's timeout is killed with SIGKILL. The destructor kills a
 // child still running. Not thread-safe; one child at a time per object.
+//
+// With use_private_namespaces(), the child runs in new mount, network and
+// IPC namespaces of its own, so that what the agent does to the firewall
+// and to System V queues never reaches the machine. Its socket is a path in
+// the file system, which reaches across network namespaces.
 #ifndef TEST_SUPPORT_CHOSTPROCESS_H_
 #define TEST_SUPPORT_CHOSTPROCESS_H_
 
@@ -39,6 +44,21 @@ class CHostProcess {
              const std::string& plugin_dir, const std::string& plugins,
              int timeout_ms = kStartTimeoutMs);
 
+  // From the next start on, runs the child in new mount, network and IPC
+  // namespaces in which /var/log/version_control names `install_dir` (a
+  // file below `install_dir` bind-mounted over it, or, where the machine has
+  // no such file, a tmpfs over /var/log holding one) and the loopback
+  // device is up. A child that cannot enter them writes why to the log and
+  // ends with status kNamespaceFailure.
+  void use_private_namespaces(const std::string& install_dir);
+  // Whether this process may make those namespaces; false with `why`.
+  static bool namespaces_available(std::string& why);
+  // "/proc/<pid>/ns/ipc" of the running child: where to send messages meant
+  // for its System V queues. Empty when no child runs.
+  std::string ipc_namespace() const;
+
+  static const int kNamespaceFailure = 126;
+
   // Sends `signal_number` to a running child and waits for its end (see
   // wait_exit).
   int stop(int signal_number = SIGTERM, int timeout_ms = kStopTimeoutMs);
@@ -62,10 +82,14 @@ class CHostProcess {
  private:
   bool spawn(const std::string& program, const std::vector<std::string>& arguments);
   bool await_serving_line(int timeout_ms);
+  // Writes `line` to version_file_; false with error_ set.
+  bool write_version_file(const std::string& line);
   // Reaps the child if it has ended; true then, with exit_status_ set.
   bool reaped(bool block);
 
   std::string log_path_;
+  std::string private_install_dir_;  // empty: the child shares our namespaces
+  std::string version_file_;         // its /var/log/version_control
   pid_t pid_ = -1;
   int stdout_fd_ = -1;
   int exit_status_ = -1;
