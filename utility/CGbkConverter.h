@@ -1,6 +1,6 @@
 // Converts texts between GBK (what the agent stores, logs and sends) and
 // UTF-8 (what people read at the borders: the console, the host's output),
-// over the C library's iconv.
+// through CConv::Iconv, the library's one iconv path.
 //
 // Stateless: every call opens its own conversion, so calls are safe from
 // several threads.
