@@ -21,8 +21,8 @@
 namespace ipfilter {
 
 const int kIpfOk = 0;
-const int kIpfNotFound = 2;  // del_scope of a range that is not there
-const int kIpfIo = 5;        // the rule file could not be written
+const int kIpfNotFound = 2;      // del_scope of a range that is not there
+const int kIpfIo = 5;            // the rule file could not be written
 const int kIpfNoMemory = 12;
 const int kIpfBadArgument = 22;  // null pointer, start above end, 0.0.0.0 or 255.255.255.255
 const int kIpfBufferTooSmall = 32;
