@@ -37,8 +37,6 @@ bool utf8_bound(std::size_t length, std::size_t* bound) {
 
 }  // namespace
 
-constexpr char CConv::kGbk[];
-constexpr char CConv::kUtf8[];
 
 CConv::Iconv::Iconv(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
 

@@ -10,22 +10,33 @@ const unsigned char kPadding[64] = {0x80};
 
 inline uint32_t rotate_left(uint32_t x, int n) { return (x << n) | (x >> (32 - n)); }
 
-// One step of each round: a = b + ((a + f(b, c, d) + x + t) <<< s).
+// One step of each round: a = b + ((a + f(b, c, d) + x + t) <<< s). The
+// parts that do not wait for b are added first, to keep the chain of
+// dependent operations from one step to the next short.
 inline void round_f(uint32_t& a, uint32_t b, uint32_t c, uint32_t d, uint32_t x, uint32_t t,
                     int s) {
-  a = b + rotate_left(a + (d ^ (b & (c ^ d))) + x + t, s);
+  a += x + t;
+  a += d ^ (b & (c ^ d));
+  a = b + rotate_left(a, s);
 }
 inline void round_g(uint32_t& a, uint32_t b, uint32_t c, uint32_t d, uint32_t x, uint32_t t,
                     int s) {
-  a = b + rotate_left(a + (c ^ (d & (b ^ c))) + x + t, s);
+  // (b & d) | (c & ~d): the two terms share no bit, so they may be added.
+  a += x + t + (c & ~d);
+  a += b & d;
+  a = b + rotate_left(a, s);
 }
 inline void round_h(uint32_t& a, uint32_t b, uint32_t c, uint32_t d, uint32_t x, uint32_t t,
                     int s) {
-  a = b + rotate_left(a + (b ^ c ^ d) + x + t, s);
+  a += x + t;
+  a += b ^ (c ^ d);
+  a = b + rotate_left(a, s);
 }
 inline void round_i(uint32_t& a, uint32_t b, uint32_t c, uint32_t d, uint32_t x, uint32_t t,
                     int s) {
-  a = b + rotate_left(a + (c ^ (b | ~d)) + x + t, s);
+  a += x + t;
+  a += c ^ (b | ~d);
+  a = b + rotate_left(a, s);
 }
 
 }  // namespace
