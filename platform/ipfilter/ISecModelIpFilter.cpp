@@ -4,8 +4,8 @@
 
 #include <string>
 
+#include "platform/ipfilter/CIpsetKernelFilter.h"
 #include "platform/ipfilter/CSecModelIpFilter.h"
-#include "platform/ipfilter/IKernelFilter.h"
 #include "utility/CUnixHelper.h"
 
 namespace {
@@ -16,7 +16,7 @@ const char kStateFile[] = "/sec_policy/ip_filter.state";
 }  // namespace
 
 ISecModelIpFilter* ISecModelIpFilter::instance() {
-  static ipfilter::CNullKernelFilter kernel;
+  static ipfilter::CIpsetKernelFilter kernel;
   static ipfilter::CSecModelIpFilter module(utility::CUnixHelper::get_zelmor_path() + kRuleFile,
                                             utility::CUnixHelper::get_zelmor_path() + kStateFile,
                                             kernel);
