@@ -241,8 +241,7 @@ ec::EC IIpBlackListManager::query_ip_blacklist(ICommand* command, std::vector<Ip
       command, out);
 }
 
-ec::EC IIpBlackListManager::query_ip_temp_blacklist(ICommand* command,
-                                                    std::vector<IpScope>& out) {
+ec::EC IIpBlackListManager::query_ip_temp_blacklist(ICommand* command, std::vector<IpScope>& out) {
   return run_query(
       &IIpRuleSet::query_temp,
       [](CIfaceRealize_IIpBlackListManager* r, ICommand* c, std::vector<IpScope>& v) {

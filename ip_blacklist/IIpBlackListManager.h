@@ -91,8 +91,7 @@ class IIpBlackListManager {
  private:
   typedef int (IIpRuleSet::*SimpleOp)();
   typedef int (IIpRuleSet::*QueryOp)(void*, unsigned int, unsigned int&);
-  typedef ec::EC (*SendBatch)(CIfaceRealize_IIpBlackListManager*, ICommand*,
-                              std::vector<IpScope>&);
+  typedef ec::EC (*SendBatch)(CIfaceRealize_IIpBlackListManager*, ICommand*, std::vector<IpScope>&);
 
   // The rule set, or null when the module is not open.
   IIpRuleSet* rules() const;

@@ -167,7 +167,8 @@ int FakeIpFilter::query(ListKind kind, void* buffer, unsigned int capacity, unsi
   size = needed;
   if (needed == 0) return 0;
   if (buffer == nullptr || capacity < needed) {
-    for (unsigned int i = 0; i < grow_; ++i) list.push_back(rpc::IpScope{0x0B000000u + i, 0x0B000000u + i, 0});
+    for (unsigned int i = 0; i < grow_; ++i)
+      list.push_back(rpc::IpScope{0x0B000000u + i, 0x0B000000u + i, 0});
     grow_ = 0;
     return 32;
   }

@@ -41,8 +41,10 @@ TEST_F(ManagerTest, TemporaryAddLogsItsRangeAndLeavesTheRuleFilePersistentAddSav
   const IpScope temporary{ip(10, 0, 0, 1), ip(10, 0, 0, 255), 300};
   EXPECT_EQ(rule_file(), manager_.rule_path);
   EXPECT_EQ(ec::kBlOk, manager_.add_ip_scope_into_blacklist(nullptr, temporary));
-  EXPECT_EQ(std::vector<std::string>{"[add blacklist] start_ip:10.0.0.1, end_ip:10.0.0.255, time_out:300"},
-            log_messages(dir_));
+  EXPECT_EQ(
+      std::vector<std::string>{
+          "[add blacklist] start_ip:10.0.0.1, end_ip:10.0.0.255, time_out:300"},
+      log_messages(dir_));
   EXPECT_TRUE(fake_filter().saves().empty());
 
   const IpScope persistent{ip(10, 0, 0, 1), ip(10, 0, 0, 255), 0};
@@ -102,7 +104,8 @@ TEST_F(ManagerTest, BatchStopsAtTheFirstRefusalAndSavesOnlyForPersistentAdds) {
     EXPECT_EQ(row.result, manager.add_ip_scope_into_blacklist2(nullptr, scopes));
     std::vector<IpScope> added = fake_filter().added();
     ASSERT_EQ(row.added, added.size());
-    for (std::size_t i = 0; i < added.size(); ++i) EXPECT_TRUE(blacklist_test::same(scopes[i], added[i]));
+    for (std::size_t i = 0; i < added.size(); ++i)
+      EXPECT_TRUE(blacklist_test::same(scopes[i], added[i]));
     EXPECT_EQ(row.saves, fake_filter().saves().size());
     std::vector<std::string> lines = log_messages(dir);
     EXPECT_EQ(row.log_lines, lines.size());
@@ -115,13 +118,13 @@ TEST_F(ManagerTest, BatchStopsAtTheFirstRefusalAndSavesOnlyForPersistentAdds) {
 TEST_F(ManagerTest, DeleteSavesTheRuleFileWhateverTimeOutTheCallerGives) {
   // The filter matches by start and end: a persistent entry may be removed
   // by a request that names a time-out, and the file must forget it too.
-  EXPECT_EQ(ec::kBlOk,
-            manager_.del_ip_scope_into_blacklist(nullptr, IpScope{ip(1, 2, 3, 4), ip(1, 2, 3, 4), 300}));
+  EXPECT_EQ(ec::kBlOk, manager_.del_ip_scope_into_blacklist(
+                           nullptr, IpScope{ip(1, 2, 3, 4), ip(1, 2, 3, 4), 300}));
   EXPECT_EQ(std::vector<std::string>{rule_file()}, fake_filter().saves());
 
   fake_filter().set_del_status(2);
-  EXPECT_EQ(ec::kBlRuleFailed,
-            manager_.del_ip_scope_into_blacklist(nullptr, IpScope{ip(1, 2, 3, 4), ip(1, 2, 3, 4), 0}));
+  EXPECT_EQ(ec::kBlRuleFailed, manager_.del_ip_scope_into_blacklist(
+                                   nullptr, IpScope{ip(1, 2, 3, 4), ip(1, 2, 3, 4), 0}));
   EXPECT_EQ(1u, fake_filter().saves().size()) << "nothing removed, nothing saved";
 }
 
@@ -138,9 +141,12 @@ TEST_F(ManagerTest, RulePathIsLeftEmptyRatherThanCut) {
 
 TEST_F(ManagerTest, WithoutARulePathOnlyClearingThePersistentListSaves) {
   manager_.rule_path.clear();
-  EXPECT_EQ(ec::kBlOk, manager_.add_ip_scope_into_blacklist(nullptr, IpScope{ip(1, 1, 1, 1), ip(1, 1, 1, 1), 0}));
-  EXPECT_EQ(ec::kBlOk, manager_.add_ip_scope_into_blacklist2(nullptr, {IpScope{ip(1, 1, 1, 2), ip(1, 1, 1, 2), 0}}));
-  EXPECT_EQ(ec::kBlOk, manager_.del_ip_scope_into_blacklist(nullptr, IpScope{ip(1, 1, 1, 1), ip(1, 1, 1, 1), 0}));
+  EXPECT_EQ(ec::kBlOk, manager_.add_ip_scope_into_blacklist(
+                           nullptr, IpScope{ip(1, 1, 1, 1), ip(1, 1, 1, 1), 0}));
+  EXPECT_EQ(ec::kBlOk, manager_.add_ip_scope_into_blacklist2(
+                           nullptr, {IpScope{ip(1, 1, 1, 2), ip(1, 1, 1, 2), 0}}));
+  EXPECT_EQ(ec::kBlOk, manager_.del_ip_scope_into_blacklist(
+                           nullptr, IpScope{ip(1, 1, 1, 1), ip(1, 1, 1, 1), 0}));
   EXPECT_TRUE(fake_filter().saves().empty());
   EXPECT_EQ(ec::kBlOk, manager_.clear_ip_persis_blacklist(nullptr));
   EXPECT_EQ(std::vector<std::string>{""}, fake_filter().saves());
@@ -157,20 +163,27 @@ std::vector<Method> all_methods() {
   const IpScope one{ip(10, 0, 0, 1), ip(10, 0, 0, 2), 0};
   std::vector<IpScope> out;
   return {
-      {"start_ip_filter", [](rpc::IIpBlackListManager& m) { return m.start_ip_filter(nullptr); }, true},
-      {"stop_ip_filter", [](rpc::IIpBlackListManager& m) { return m.stop_ip_filter(nullptr); }, true},
+      {"start_ip_filter", [](rpc::IIpBlackListManager& m) { return m.start_ip_filter(nullptr); },
+       true},
+      {"stop_ip_filter", [](rpc::IIpBlackListManager& m) { return m.stop_ip_filter(nullptr); },
+       true},
       {"add_ip_scope_into_blacklist",
-       [one](rpc::IIpBlackListManager& m) { return m.add_ip_scope_into_blacklist(nullptr, one); }, false},
+       [one](rpc::IIpBlackListManager& m) { return m.add_ip_scope_into_blacklist(nullptr, one); },
+       false},
       {"add_ip_scope_into_blacklist2",
-       [one](rpc::IIpBlackListManager& m) { return m.add_ip_scope_into_blacklist2(nullptr, {one}); },
+       [one](rpc::IIpBlackListManager& m) {
+         return m.add_ip_scope_into_blacklist2(nullptr, {one});
+       },
        false},
       {"del_ip_scope_into_blacklist",
-       [one](rpc::IIpBlackListManager& m) { return m.del_ip_scope_into_blacklist(nullptr, one); }, true},
+       [one](rpc::IIpBlackListManager& m) { return m.del_ip_scope_into_blacklist(nullptr, one); },
+       true},
       {"start_ip_persis_blacklist",
        [](rpc::IIpBlackListManager& m) { return m.start_ip_persis_blacklist(nullptr); }, true},
       {"stop_ip_persis_blacklist",
        [](rpc::IIpBlackListManager& m) { return m.stop_ip_persis_blacklist(nullptr); }, true},
-      {"clear_ip_blacklist", [](rpc::IIpBlackListManager& m) { return m.clear_ip_blacklist(nullptr); }, true},
+      {"clear_ip_blacklist",
+       [](rpc::IIpBlackListManager& m) { return m.clear_ip_blacklist(nullptr); }, true},
       {"clear_ip_temp_blacklist",
        [](rpc::IIpBlackListManager& m) { return m.clear_ip_temp_blacklist(nullptr); }, true},
       {"clear_ip_persis_blacklist",

@@ -129,9 +129,7 @@ bool set_queue_limit(const std::string& value) {
   return std::fclose(file) == 0 && written;
 }
 
-std::string queue_limit() {
-  return test_support::read_file("/proc/sys/kernel/msgmni");
-}
+std::string queue_limit() { return test_support::read_file("/proc/sys/kernel/msgmni"); }
 
 TEST_F(QueueTest, RemovedQueueIsReopenedWithoutSpinning) {
   start();
@@ -156,9 +154,9 @@ TEST_F(QueueTest, RemovedQueueIsReopenedWithoutSpinning) {
   ASSERT_TRUE(post(2, scope));
   ASSERT_TRUE(wait_until([this] { return added() == 1; }));
   std::vector<std::string> lines = blacklist_test::log_messages(dir_);
-  EXPECT_EQ(1, std::count_if(lines.begin(), lines.end(), [](const std::string& line) {
-              return line.find("[intake]") == 0;
-            })) << "one line per outage";
+  EXPECT_EQ(1, std::count_if(lines.begin(), lines.end(),
+                             [](const std::string& line) { return line.find("[intake]") == 0; }))
+      << "one line per outage";
 }
 
 TEST(IpcMsgQueueTest, SendAndReceiveKeepTheirLimits) {

@@ -16,8 +16,8 @@ namespace {
 using blacklist_test::fake_filter;
 using blacklist_test::ip;
 using rpc::IpScope;
-using test_support::ReadReply;
 using test_support::as_u32;
+using test_support::ReadReply;
 
 const char kIface[] = "IIpBlackListManager";
 const char kScope[] = "IpScope{start_ip:u32,end_ip:u32,time_out:u32}";
@@ -115,17 +115,16 @@ TEST_F(BlacklistRealizeTest, RangesArriveFieldByField) {
   EXPECT_EQ(ec::kBlOk, one.code);
 
   ReadReply batch;
-  ASSERT_EQ(ec::kRpcOk,
-            call(realize_,
-                 request(kIface, "add_ip_scope_into_blacklist2",
-                         {array({{u32(ip(1, 1, 1, 1)), u32(ip(1, 1, 1, 9)), u32(0)},
-                                 {u32(ip(2, 2, 2, 2)), u32(ip(2, 2, 2, 2)), u32(5)}})}),
-                 batch));
+  ASSERT_EQ(ec::kRpcOk, call(realize_,
+                             request(kIface, "add_ip_scope_into_blacklist2",
+                                     {array({{u32(ip(1, 1, 1, 1)), u32(ip(1, 1, 1, 9)), u32(0)},
+                                             {u32(ip(2, 2, 2, 2)), u32(ip(2, 2, 2, 2)), u32(5)}})}),
+                             batch));
   EXPECT_EQ(ec::kBlOk, batch.code);
-  EXPECT_TRUE(blacklist_test::same(fake_filter().added(),
-                                   {IpScope{ip(10, 0, 0, 1), ip(10, 0, 0, 255), 300},
-                                    IpScope{ip(1, 1, 1, 1), ip(1, 1, 1, 9), 0},
-                                    IpScope{ip(2, 2, 2, 2), ip(2, 2, 2, 2), 5}}));
+  EXPECT_TRUE(blacklist_test::same(
+      fake_filter().added(),
+      {IpScope{ip(10, 0, 0, 1), ip(10, 0, 0, 255), 300}, IpScope{ip(1, 1, 1, 1), ip(1, 1, 1, 9), 0},
+       IpScope{ip(2, 2, 2, 2), ip(2, 2, 2, 2), 5}}));
 }
 
 TEST_F(BlacklistRealizeTest, QueriesSendEvery2000EntriesAheadOfTheFinalReply) {
