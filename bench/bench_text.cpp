@@ -216,10 +216,14 @@ bool bench_base64(const test_support::TempDir& dir) {
   bool tool_ok = true, our_ok = true;
   double encode_file_time = 0, tool_encode_time = 0, decode_file_time = 0, tool_decode_time = 0;
   best_times([&] { our_ok = our_ok && stream_file(data_path, text_path, true); },
-             [&] { tool_ok = tool_ok && run(base64, {"-w", "0", data_path}, text_path); },
+             [&] {
+               tool_ok = tool_ok && run(base64, {"-w", "0", data_path}, text_path);
+             },
              &encode_file_time, &tool_encode_time);
   best_times([&] { our_ok = our_ok && stream_file(text_path, back_path, false); },
-             [&] { tool_ok = tool_ok && run(base64, {"-d", text_path}, back_path); },
+             [&] {
+               tool_ok = tool_ok && run(base64, {"-d", text_path}, back_path);
+             },
              &decode_file_time, &tool_decode_time);
   if (!tool_ok || !our_ok || decoded != data || read_file(text_path) != text ||
       read_file(back_path) != data) {

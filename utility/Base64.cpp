@@ -7,6 +7,7 @@ namespace utility {
 
 const char CHAR_TABLE[65] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 
+// clang-format off
 const int INDEX_TABLE[256] = {
     -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1,
     -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1,
@@ -25,6 +26,7 @@ const int INDEX_TABLE[256] = {
     -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1,
     -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1,
 };
+// clang-format on
 
 namespace {
 
@@ -67,12 +69,10 @@ std::size_t decoded_length(const char* text, std::size_t length) {
 
 // Decodes `length` filtered characters into decoded_length() bytes. False
 // when a pad character stands inside the text.
-bool decode_into(const char* text, std::size_t length, std::size_t out_length,
-                 unsigned char* out) {
+bool decode_into(const char* text, std::size_t length, std::size_t out_length, unsigned char* out) {
   std::size_t groups = length / 4;
   for (std::size_t g = 0; g + 1 < groups; ++g, text += 4, out += 3) {
-    int a = value_of(text[0]), b = value_of(text[1]), c = value_of(text[2]),
-        d = value_of(text[3]);
+    int a = value_of(text[0]), b = value_of(text[1]), c = value_of(text[2]), d = value_of(text[3]);
     if ((a | b | c | d) < 0) return false;
     unsigned v = (unsigned(a) << 18) | (unsigned(b) << 12) | (unsigned(c) << 6) | unsigned(d);
     out[0] = static_cast<unsigned char>(v >> 16);

@@ -16,8 +16,8 @@ const iconv_t kNoConverter = reinterpret_cast<iconv_t>(-1);
 
 // Converts all of `in` into out[0, size). True when the whole input went
 // through; `*written` counts the bytes written either way.
-bool convert_into(const char* to, const char* from, const char* in, std::size_t length,
-                  char* out, std::size_t size, std::size_t* written) {
+bool convert_into(const char* to, const char* from, const char* in, std::size_t length, char* out,
+                  std::size_t size, std::size_t* written) {
   *written = 0;
   CConv::Iconv converter(to, from);
   if (!converter.ok()) return false;
@@ -36,7 +36,6 @@ bool utf8_bound(std::size_t length, std::size_t* bound) {
 }
 
 }  // namespace
-
 
 CConv::Iconv::Iconv(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
 

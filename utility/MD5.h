@@ -14,9 +14,9 @@
 namespace utility {
 
 struct MD5_CTX {
-  uint32_t state[4];          // A, B, C, D
-  uint32_t count[2];          // message length in bits, low word first
-  unsigned char buffer[64];   // the pending partial block
+  uint32_t state[4];         // A, B, C, D
+  uint32_t count[2];         // message length in bits, low word first
+  unsigned char buffer[64];  // the pending partial block
 };
 
 class MD5 {

@@ -14,8 +14,13 @@ struct Vector {
 
 // RFC 4648, section 10.
 const Vector kVectors[] = {
-    {"", ""},           {"f", "Zg=="},         {"fo", "Zm8="},         {"foo", "Zm9v"},
-    {"foob", "Zm9vYg=="}, {"fooba", "Zm9vYmE="}, {"foobar", "Zm9vYmFy"},
+    {"", ""},
+    {"f", "Zg=="},
+    {"fo", "Zm8="},
+    {"foo", "Zm9v"},
+    {"foob", "Zm9vYg=="},
+    {"fooba", "Zm9vYmE="},
+    {"foobar", "Zm9vYmFy"},
 };
 
 std::string encode_with_buffer(const std::string& data) {
@@ -80,8 +85,8 @@ TEST(Base64Test, DecodeDropsBytesOutsideTheAlphabet) {
 
 TEST(Base64Test, UndecodableTextsGiveEmptyResults) {
   static const char* const errors[] = {
-      "",   "\r\n",  "Zm9",       "Zm9vY",  "Zm9 vY",  // filtered length not a multiple of 4
-      "====", "Z===", "Zg=a",  "Zm=v",  "Zg==Zg==",       // pads anywhere but at the end
+      "",     "\r\n", "Zm9",  "Zm9vY", "Zm9 vY",    // filtered length not a multiple of 4
+      "====", "Z===", "Zg=a", "Zm=v",  "Zg==Zg==",  // pads anywhere but at the end
   };
   for (const char* text : errors) {
     EXPECT_EQ("", Base64::decode(text)) << text;

@@ -64,8 +64,8 @@ TEST(CConvTest, InvalidSequenceGivesTheConvertedPrefix) {
       {"invalid first byte", true, "\xFF中", ""},
   };
   for (const auto& row : rows) {
-    std::string converted = row.from_gbk ? CConv::gbk_to_utf8_string(row.input)
-                                         : CConv::utf8_to_gbk_string(row.input);
+    std::string converted =
+        row.from_gbk ? CConv::gbk_to_utf8_string(row.input) : CConv::utf8_to_gbk_string(row.input);
     EXPECT_EQ(row.expected, converted) << row.what;
 
     char buffer[64];
@@ -140,18 +140,18 @@ TEST(CConvTest, HasChineseChar) {
     bool expected;
   } rows[] = {
       {"", false},
-      {"\xD6", false},               // one byte
-      {"abc\xD6", false},            // the only high byte is the last one
+      {"\xD6", false},     // one byte
+      {"abc\xD6", false},  // the only high byte is the last one
       {"\xD6\xD0", true},
-      {"a\xA4" "a", true},           // 0xA4 is the first lead byte that counts
-      {"\xA3\xAC\xA3\xBA", false},   // full-width comma and colon
-      {"\xA3\xD6", false},           // 0xA3 takes the byte after it along
+      {"a\xA4z", true},             // 0xA4 is the first lead byte that counts
+      {"\xA3\xAC\xA3\xBA", false},  // full-width comma and colon
+      {"\xA3\xD6", false},          // 0xA3 takes the byte after it along
       {"\xA3\xD6\xD6\xD0", true},
-      {"\xA1\xA1\xA1\xA1", false},   // full-width spaces
-      {"\xA1\xA2", false},           // 0xA1 alone moves on by one
+      {"\xA1\xA1\xA1\xA1", false},  // full-width spaces
+      {"\xA1\xA2", false},          // 0xA1 alone moves on by one
       {"\xA1\xD6\xD0", true},
       {"\xA1\xA1\xD6", false},
-      {"\xA2\xA3\xD6", false},       // the 0xA3 pair hides the 0xD6
+      {"\xA2\xA3\xD6", false},  // the 0xA3 pair hides the 0xD6
       {"plain ascii", false},
       {ALARM_TEXT, true},
   };

@@ -46,12 +46,9 @@ TEST(CStrTest, StringReplaceNeverRescansTheReplacement) {
     const char* to;
     const char* expected;
   } rows[] = {
-      {"aaa", "a", "aa", "aaaaaa"},
-      {"abcabc", "bc", "", "aa"},
-      {"aaaa", "aa", "a", "aa"},
-      {"abc", "", "x", "abc"},
-      {"abc", "d", "x", "abc"},
-      {"/usr//lib", "//", "/", "/usr/lib"},
+      {"aaa", "a", "aa", "aaaaaa"}, {"abcabc", "bc", "", "aa"},
+      {"aaaa", "aa", "a", "aa"},    {"abc", "", "x", "abc"},
+      {"abc", "d", "x", "abc"},     {"/usr//lib", "//", "/", "/usr/lib"},
   };
   for (const auto& row : rows) {
     std::string text = row.text;
@@ -102,8 +99,8 @@ TEST(CStrTest, TrimRemarkRemovesSpans) {
       {"'", "'", "'db'", "db"},
       {"\"", "\"", "\"a\"b\"", "ab"},  // each quote goes on its own
       {"/*", "*/", "x/*c*/y/*d", "xy/*d"},
-      {"/*", "*/", "/*/", ""},         // close searched from where open starts
-      {"ab", "!", "aab!b!", ""},       // a span made by the join of two others
+      {"/*", "*/", "/*/", ""},    // close searched from where open starts
+      {"ab", "!", "aab!b!", ""},  // a span made by the join of two others
       {"", "*/", "a*/b*/c", "c"},
       {"<", "", "a<b>", "a<b>"},
   };
@@ -165,7 +162,7 @@ TEST(CStrTest, ExtLineSplitsAtSeparators) {
 TEST(CStrTest, NumberConversions) {
   static const struct {
     const char* text;
-    long long as_signed;         // atol and atoll
+    long long as_signed;  // atol and atoll
     unsigned long long as_unsigned;
   } rows[] = {
       {"  42abc", 42, 42},
