@@ -147,6 +147,8 @@ int CIpsetSocket::adt(int command, const std::string& name,
       put_element(nlh, elements[next++], with_timeout);
       mnl_attr_nest_end(nlh, data);
     } else {
+      // A list of elements must carry a line number, which errors refer to.
+      mnl_attr_put_u32(nlh, IPSET_ATTR_LINENO, 0);
       nlattr* list = mnl_attr_nest_start(nlh, IPSET_ATTR_ADT);
       while (next < elements.size() && nlh->nlmsg_len + kElementBytes < kMessageBytes) {
         nlattr* data = mnl_attr_nest_start(nlh, IPSET_ATTR_DATA);
