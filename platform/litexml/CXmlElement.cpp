@@ -36,6 +36,49 @@ void drop_leading_blank(pugi::xml_node node) {
   }
 }
 
+// A blank that ends a line.
+bool is_line_break(pugi::xml_node node) {
+  return is_blank(node) && std::strchr(node.value(), '\n') != nullptr;
+}
+
+// The last line break of a blank with the indentation after it.
+std::string last_line(pugi::xml_node blank) {
+  std::string value = blank.value();
+  std::string::size_type at = value.rfind('\n');
+  if (at > 0 && value[at - 1] == '\r') --at;
+  return value.substr(at);
+}
+
+// In a parent laid out one child per line, a new last child gets a line of
+// its own: returns the blank that closes the parent (added when the parent
+// was empty), to put the child before, and sets `indentation` to the blank
+// to put before the child. Returns null for a parent laid out otherwise.
+pugi::xml_node line_for_child(pugi::xml_node parent, std::string& indentation) {
+  const char* const kStep = "  ";
+  pugi::xml_node only = parent.first_child();
+  if (only.type() == pugi::node_pcdata && !only.next_sibling() && *only.value() == '\0') {
+    parent.remove_child(only);  // loaded as <x></x>; a child makes that moot
+  }
+  pugi::xml_node closing = parent.last_child();
+  pugi::xml_node last = closing.previous_sibling();
+  if (is_line_break(closing) && last && !is_blank(last) && is_line_break(last.previous_sibling())) {
+    indentation = last.previous_sibling().value();  // like the last child
+    return closing;
+  }
+  if (is_line_break(closing) && !last) {  // holds nothing but a line break
+    indentation = last_line(closing) + kStep;
+    return closing;
+  }
+  if (!closing && is_line_break(parent.previous_sibling())) {  // empty, on a line of its own
+    std::string line = last_line(parent.previous_sibling());
+    indentation = line + kStep;
+    closing = parent.append_child(pugi::node_pcdata);
+    closing.set_value(line.c_str());
+    return closing;
+  }
+  return pugi::xml_node();
+}
+
 bool name_start(unsigned char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == ':' || c > 0x7F;
 }
@@ -150,17 +193,13 @@ void CXmlElement::append_child(IXmlElement* element) {
   pugi::xml_node added = node_of(element);
   if (CXmlStore::within(self, added))
     throw CLiteXmlException("an element cannot be put into itself");
-  // In a parent laid out one child per line, the new child gets a line of
-  // its own, indented like the last one, before the closing line break.
-  pugi::xml_node closing = self.last_child();
-  pugi::xml_node last = closing.previous_sibling();
-  pugi::xml_node indent = last.previous_sibling();
-  if (added.parent() == self || !is_blank(closing) || !last || is_blank(last) ||
-      !is_blank(indent)) {
+  std::string indentation;
+  pugi::xml_node closing =
+      added.parent() == self ? pugi::xml_node() : line_for_child(self, indentation);
+  if (!closing) {
     store_->place(added, self, pugi::xml_node());
     return;
   }
-  std::string indentation = indent.value();
   drop_leading_blank(added);
   pugi::xml_node placed = store_->place(added, self, closing);
   self.insert_child_before(pugi::node_pcdata, placed).set_value(indentation.c_str());

@@ -63,7 +63,8 @@ class AGENT_EXPORT IXmlElement {
   // `old_child` and everything in it leave the document. `new_child` may be
   // a new element or one moved from elsewhere in the document.
   virtual void replace_child(IXmlElement* old_child, IXmlElement* new_child) = 0;
-  // Adds `element` (new, or moved from elsewhere) as the last child.
+  // Adds `element` (new, or moved from elsewhere) as the last child. In a
+  // document laid out one element per line it gets a line of its own.
   virtual void append_child(IXmlElement* element) = 0;
   // Removes `element`, a child of this element, with everything in it.
   // Handles to the removed elements throw from then on.

@@ -117,6 +117,21 @@ TEST(CXmlDocumentTest, BadFilesDoNotLoad) {
   EXPECT_FALSE(doc->load(dir.file("fifo"))) << "a FIFO must not block the load";
 }
 
+// A file cut anywhere before its root element closes, as a crash in the
+// middle of a write by some other program leaves it.
+TEST(CXmlDocumentTest, EveryTruncationIsRefused) {
+  TempDir dir;
+  std::string full = kGbkConfig;
+  std::size_t closed = full.rfind("</config>") + std::string("</config>").size();
+  XmlPtr<IXmlDocument> doc(newXmlDocument());
+  for (std::size_t length = 0; length < closed; ++length) {
+    dir.write("cut.xml", full.substr(0, length));
+    EXPECT_FALSE(doc->load(dir.file("cut.xml"))) << full.substr(0, length);
+  }
+  dir.write("cut.xml", full.substr(0, closed));
+  EXPECT_TRUE(doc->load(dir.file("cut.xml")));
+}
+
 TEST(CXmlDocumentTest, FileAboveTheLimitIsRefused) {
   TempDir dir;
   dir.write("big.xml", "<a>");

@@ -119,16 +119,42 @@ TEST_F(CXmlElementTest, MisuseThrows) {
 }
 
 TEST_F(CXmlElementTest, AppendKeepsOneChildPerLine) {
-  load("<?xml version=\"1.0\"?>\n<config>\n  <a>1</a>\n</config>\n");
+  load("<?xml version=\"1.0\"?>\n<config>\n  <a>1</a>\n  <c></c>\n</config>\n");
   XmlPtr<IXmlElement> made(doc_->create_element("nginx_path"));
   root_->append_child(made.get());
   made->set_text("/usr/local/nginx");  // the handle follows the placed element
   XmlPtr<IXmlElement> empty_one(doc_->create_element("b"));
   XmlPtr<IXmlElement> inner(root_->child("a"));
   inner->append_child(empty_one.get());  // no layout to follow
+  XmlPtr<IXmlElement> pair(root_->child("c"));
+  XmlPtr<IXmlElement> d(doc_->create_element("d"));
+  pair->append_child(d.get());
   EXPECT_EQ(
-      "<?xml version=\"1.0\"?>\n<config>\n  <a>1<b/></a>\n"
+      "<?xml version=\"1.0\"?>\n<config>\n  <a>1<b/></a>\n  <c>\n    <d/>\n  </c>\n"
       "  <nginx_path>/usr/local/nginx</nginx_path>\n</config>\n",
+      saved());
+}
+
+// The site list rewritten as the web server service does it: the old list
+// removed, a new one appended, then its entries.
+TEST_F(CXmlElementTest, AppendLaysOutEmptiedAndEmptyParents) {
+  load("<?xml version=\"1.0\"?>\r\n<webscan>\r\n  <scan_path/>\r\n</webscan>\r\n");
+  XmlPtr<IXmlElement> old_list(root_->select_node("//scan_path"));
+  root_->remove_child(old_list.get());
+  XmlPtr<IXmlElement> list(doc_->create_element("scan_path"));
+  root_->append_child(list.get());
+  const char* dirs[] = {"/var/www/站点", "/srv/web"};
+  for (const char* dir : dirs) {
+    XmlPtr<IXmlElement> path(doc_->create_element("path"));
+    path->set_attribute("name", dir);
+    path->set_attribute("type", "1");
+    list->append_child(path.get());
+  }
+  EXPECT_EQ(
+      "<?xml version=\"1.0\"?>\r\n<webscan>\r\n  <scan_path>\r\n"
+      "    <path name=\"/var/www/站点\" type=\"1\"/>\r\n"
+      "    <path name=\"/srv/web\" type=\"1\"/>\r\n"
+      "  </scan_path>\r\n</webscan>\r\n",
       saved());
 }
 
@@ -180,7 +206,7 @@ TEST_F(CXmlElementTest, MoveWithinTheDocument) {
   XmlPtr<IXmlElement> d(root_->child("d"));
   d->append_child(c.get());
   c->set_attribute("k", "表");
-  EXPECT_EQ("<a>\n  <b/>\n  <d><c k=\"表\">x</c></d>\n</a>\n", saved());
+  EXPECT_EQ("<a>\n  <b/>\n  <d>\n    <c k=\"表\">x</c>\n  </d>\n</a>\n", saved());
 }
 
 TEST_F(CXmlElementTest, TextsAndAttributes) {
