@@ -46,15 +46,41 @@ bool CIpRange::valid(uint32_t start, uint32_t end) {
   return start <= end && start != 0 && end != 0xFFFFFFFFu;
 }
 
+namespace {
+
+char* put_octet(char* out, uint32_t octet) {
+  if (octet >= 100) *out++ = static_cast<char>('0' + octet / 100);
+  if (octet >= 10) *out++ = static_cast<char>('0' + octet / 10 % 10);
+  *out++ = static_cast<char>('0' + octet % 10);
+  return out;
+}
+
+char* put_ip(char* out, uint32_t ip) {
+  out = put_octet(out, ip >> 24);
+  *out++ = '.';
+  out = put_octet(out, (ip >> 16) & 0xFF);
+  *out++ = '.';
+  out = put_octet(out, (ip >> 8) & 0xFF);
+  *out++ = '.';
+  return put_octet(out, ip & 0xFF);
+}
+
+}  // namespace
+
 std::string CIpRange::format_ip(uint32_t ip) {
   char text[16];
-  std::snprintf(text, sizeof text, "%u.%u.%u.%u", ip >> 24, (ip >> 16) & 0xFF, (ip >> 8) & 0xFF,
-                ip & 0xFF);
-  return text;
+  return std::string(text, put_ip(text, ip));
 }
 
 std::string CIpRange::format(uint32_t start, uint32_t end) {
-  return format_ip(start) + "-" + format_ip(end);
+  char text[kMaxRangeText];
+  return std::string(text, format_to(text, start, end));
+}
+
+char* CIpRange::format_to(char* out, uint32_t start, uint32_t end) {
+  out = put_ip(out, start);
+  *out++ = '-';
+  return put_ip(out, end);
 }
 
 bool CIpRange::parse(const std::string& text, uint32_t& start, uint32_t& end) {

@@ -4,6 +4,7 @@
 #ifndef PLATFORM_IPFILTER_CIPRANGE_H_
 #define PLATFORM_IPFILTER_CIPRANGE_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -28,6 +29,11 @@ class CIpRange {
   static std::string format_ip(uint32_t ip);
   // "a.b.c.d-e.f.g.h"
   static std::string format(uint32_t start, uint32_t end);
+  // The same text written at `out`, which must have kMaxRangeText bytes;
+  // returns the end of the text (no terminator). Used where many ranges are
+  // written at once.
+  static const std::size_t kMaxRangeText = 31;  // "255.255.255.255-255.255.255.255"
+  static char* format_to(char* out, uint32_t start, uint32_t end);
 
   // Parses "a.b.c.d" or "a.b.c.d-e.f.g.h" (blanks around the parts allowed).
   // A single address gives start == end. False on anything else; the range is

@@ -8,6 +8,7 @@ CIpRangeMap::Entry* CIpRangeMap::find(uint32_t start, uint32_t end) {
 }
 
 bool CIpRangeMap::put(uint32_t start, uint32_t end, const Entry& entry) {
+  ++version_;
   auto result = map_.emplace(key(start, end), entry);
   if (!result.second) {
     result.first->second = entry;
@@ -19,12 +20,14 @@ bool CIpRangeMap::put(uint32_t start, uint32_t end, const Entry& entry) {
 
 bool CIpRangeMap::erase(uint32_t start, uint32_t end) {
   if (map_.erase(key(start, end)) == 0) return false;
+  ++version_;
   auto span = spans_.find(end - start);
   if (span != spans_.end() && --span->second == 0) spans_.erase(span);
   return true;
 }
 
 void CIpRangeMap::clear() {
+  ++version_;
   map_.clear();
   spans_.clear();
 }

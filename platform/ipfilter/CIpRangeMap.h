@@ -18,7 +18,7 @@ class CIpRangeMap {
   };
   typedef std::map<uint64_t, Entry> Map;
 
-  CIpRangeMap() {}
+  CIpRangeMap() : version_(0) {}
   CIpRangeMap(const CIpRangeMap&) = delete;
   CIpRangeMap& operator=(const CIpRangeMap&) = delete;
 
@@ -36,6 +36,9 @@ class CIpRangeMap {
 
   std::size_t size() const { return map_.size(); }
   const Map& entries() const { return map_; }
+  // Grows with every change (put, erase, clear); equal versions mean equal
+  // contents.
+  uint64_t version() const { return version_; }
 
   // Calls `visit(start, end, entry)` for every range other than
   // [start, end] itself that shares at least one address with it, in
@@ -56,6 +59,7 @@ class CIpRangeMap {
   uint32_t widest_span() const { return spans_.empty() ? 0 : spans_.rbegin()->first; }
 
   Map map_;
+  uint64_t version_;
   // end - start of the held ranges -> how many ranges have it; bounds the
   // search for overlaps.
   std::map<uint32_t, uint32_t> spans_;

@@ -304,9 +304,14 @@ int CIpRuleSet::save_persis(const char* path) {
   if (path == nullptr || *path == '\0') return kIpfBadArgument;
   std::lock_guard<std::mutex> save_lock(save_mutex_);
   std::vector<rpc::IpScope> ranges;
+  uint64_t version = 0;
   {
     std::lock_guard<std::mutex> lock(mutex_);
     if (!open_) return kIpfNotOpen;
+    version = persis_.version();
+    if (last_save_.path == path && last_save_.version == version &&
+        last_save_.stamp == FileStamp::of(path))
+      return kIpfOk;
     try {
       ranges.reserve(persis_.size());
       for (const auto& item : persis_.entries())
@@ -316,7 +321,13 @@ int CIpRuleSet::save_persis(const char* path) {
       return kIpfNoMemory;
     }
   }
-  if (CRuleFile::save(path, ranges)) return kIpfOk;
+  if (CRuleFile::save(path, ranges)) {
+    last_save_.path = path;
+    last_save_.version = version;
+    last_save_.stamp = FileStamp::of(path);
+    return kIpfOk;
+  }
+  last_save_.path.clear();
   char* text = fwbase::IRunLog::FormatStr("IP过滤: 无法写入规则文件: %s", path);
   FW_LOG_FAILURE(this, text);
   std::free(text);

@@ -25,6 +25,7 @@
 
 #include "platform/ipfilter/CFilterState.h"
 #include "platform/ipfilter/CIpRangeMap.h"
+#include "platform/ipfilter/FileStamp.h"
 #include "platform/ipfilter/IKernelFilter.h"
 #include "platform/ipfilter/ISecModelIpFilter.h"
 
@@ -106,7 +107,15 @@ class CIpRuleSet : public IIpRuleSet {
   // entries) are skipped when they come up and dropped in a rebuild.
   std::priority_queue<Deadline, std::vector<Deadline>, std::greater<Deadline> > expiry_;
 
-  std::mutex save_mutex_;  // orders the writers of rule files
+  std::mutex save_mutex_;  // orders the writers of rule files; guards last_save_
+  // The last file save_persis wrote, so that a save of an unchanged list to
+  // an untouched file costs a stat instead of a rewrite.
+  struct SavedFile {
+    std::string path;
+    uint64_t version = 0;
+    FileStamp stamp;
+  };
+  SavedFile last_save_;
 };
 
 }  // namespace ipfilter

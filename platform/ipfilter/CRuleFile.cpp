@@ -95,13 +95,19 @@ CRuleFile::Contents CRuleFile::load(const std::string& path) {
 bool CRuleFile::save(const std::string& path, const std::vector<rpc::IpScope>& ranges) {
   CAtomicFile file(path);
   if (!file.begin() || !file.write(kHeader, sizeof kHeader - 1)) return false;
-  std::string line;
+  // Lines are formatted straight into a chunk: a save of a large list is
+  // bound by the disk, not by text formatting.
+  char chunk[64 * 1024];
+  char* end = chunk;
   for (const rpc::IpScope& range : ranges) {
-    line = CIpRange::format(range.start_ip, range.end_ip);
-    line += '\n';
-    if (!file.write(line)) return false;
+    if (chunk + sizeof chunk - end <= static_cast<std::ptrdiff_t>(CIpRange::kMaxRangeText)) {
+      if (!file.write(chunk, static_cast<std::size_t>(end - chunk))) return false;
+      end = chunk;
+    }
+    end = CIpRange::format_to(end, range.start_ip, range.end_ip);
+    *end++ = '\n';
   }
-  return file.commit();
+  return file.write(chunk, static_cast<std::size_t>(end - chunk)) && file.commit();
 }
 
 }  // namespace ipfilter

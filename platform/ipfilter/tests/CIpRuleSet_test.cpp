@@ -1,6 +1,7 @@
 #include "platform/ipfilter/CIpRuleSet.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <functional>
@@ -280,6 +281,34 @@ TEST_F(RuleSetTest, WithoutTheKernelPathSaysSoOnceAndKeepsFiltering) {
   EXPECT_EQ(1u, list().size());
   EXPECT_TRUE(kernel_.temp.empty());
   EXPECT_EQ(1u, log_.size());
+}
+
+TEST_F(RuleSetTest, SavesRewriteTheRuleFileOnlyWhenSomethingChanged) {
+  open();
+  ASSERT_EQ(kIpfOk, add(ip(10, 0, 0, 1), ip(10, 0, 0, 9), 0));
+  const std::string path = dir_.file("rules");
+  ASSERT_EQ(kIpfOk, rules_.save_persis(path.c_str()));
+  const FileStamp first = FileStamp::of(path);
+
+  // A temporary change leaves the persistent list, and so the file, alone.
+  ASSERT_EQ(kIpfOk, add(ip(10, 1, 0, 1), ip(10, 1, 0, 1), 60));
+  ASSERT_EQ(kIpfOk, rules_.save_persis(path.c_str()));
+  EXPECT_TRUE(first == FileStamp::of(path));
+
+  // A persistent change, a file removed or rewritten behind our back, or
+  // another path: written again.
+  ASSERT_EQ(kIpfOk, add(ip(10, 2, 0, 1), ip(10, 2, 0, 1), 0));
+  ASSERT_EQ(kIpfOk, rules_.save_persis(path.c_str()));
+  EXPECT_FALSE(first == FileStamp::of(path));
+  EXPECT_NE(std::string::npos, dir_.read("rules").find("10.2.0.1-10.2.0.1\n"));
+  ::unlink(path.c_str());
+  ASSERT_EQ(kIpfOk, rules_.save_persis(path.c_str()));
+  EXPECT_NE(std::string::npos, dir_.read("rules").find("10.0.0.1-10.0.0.9\n"));
+  dir_.write("rules", "edited\n");
+  ASSERT_EQ(kIpfOk, rules_.save_persis(path.c_str()));
+  EXPECT_NE(std::string::npos, dir_.read("rules").find("10.0.0.1-10.0.0.9\n"));
+  ASSERT_EQ(kIpfOk, rules_.save_persis(dir_.file("other").c_str()));
+  EXPECT_NE(std::string::npos, dir_.read("other").find("10.2.0.1-10.2.0.1\n"));
 }
 
 TEST_F(RuleSetTest, ConcurrentCallersSeeAConsistentSet) {

@@ -42,6 +42,15 @@ TEST(IpRangeTest, ParsesDottedRangesStrictly) {
     EXPECT_FALSE(CIpRange::parse(text, start, end)) << text;
   }
   EXPECT_EQ("10.0.0.1-255.255.255.254", CIpRange::format(0x0A000001u, 0xFFFFFFFEu));
+  EXPECT_EQ("0.0.0.0-100.9.10.99", CIpRange::format(0, 0x64090A63u));
+  // Formatting and parsing agree on every octet value in every position.
+  for (uint32_t octet = 0; octet < 256; ++octet) {
+    const uint32_t value = octet * 0x01010101u ^ (octet << 8);
+    uint32_t start = 0, end = 0;
+    ASSERT_TRUE(CIpRange::parse(CIpRange::format(value, value + 1), start, end)) << octet;
+    EXPECT_EQ(value, start);
+    EXPECT_EQ(value + 1, end);
+  }
 }
 
 TEST(IpRangeTest, SplitsRangesIntoExactCidrBlocks) {
