@@ -2,17 +2,15 @@
 
 #include <errno.h>
 #include <fcntl.h>
-#include <limits.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <time.h>
 #include <unistd.h>
 
-#include <atomic>
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#include "utility/CAtomicFile.h"
 
 namespace utility {
 
@@ -22,9 +20,6 @@ const char kVersionFile[] = "/var/log/version_control";
 const char kDefaultInstallDir[] = "/usr/local/zelmor_agent";
 const std::size_t kVersionLineBuffer = 1023;  // fgets keeps at most 1022 bytes
 const std::size_t kCopyChunk = 1024;
-const char kTempInfix[] = ".tmp";
-const std::size_t kTempSuffixLength = 6;
-const int kTempAttempts = 100;
 
 bool is_space(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
@@ -39,53 +34,14 @@ bool same_entry(const char* a, const char* b) {
          sa.st_ino == sb.st_ino;
 }
 
-// Six characters that make a temporary name unlikely to exist already.
-std::string temp_suffix() {
-  static std::atomic<std::uint64_t> counter{0};
-  struct timespec now;
-  ::clock_gettime(CLOCK_REALTIME, &now);
-  std::uint64_t x =
-      (static_cast<std::uint64_t>(now.tv_nsec) << 20) ^ static_cast<std::uint64_t>(now.tv_sec) ^
-      (static_cast<std::uint64_t>(::getpid()) << 40) ^ (++counter * 0x9E3779B97F4A7C15ULL);
-  x ^= x >> 31;
-  x *= 0xBF58476D1CE4E5B9ULL;
-  x ^= x >> 27;
-  static const char kAlphabet[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-  std::string suffix;
-  for (std::size_t i = 0; i < kTempSuffixLength; ++i) {
-    suffix += kAlphabet[x % (sizeof kAlphabet - 1)];
-    x /= sizeof kAlphabet - 1;
-  }
-  return suffix;
-}
-
-// Creates a new, empty file beside `dst`, named "<dst>.tmpXXXXXX" (or
-// ".tmpXXXXXX" in the same directory when that name would be too long).
-// Opening with 0666 lets the kernel apply the umask as for any new file.
-// Returns its descriptor and name, or -1.
-int open_temp_beside(const std::string& dst, std::string& temp) {
-  std::string::size_type slash = dst.rfind('/');
-  std::string dir = slash == std::string::npos ? "" : dst.substr(0, slash + 1);
-  std::string prefix = dst + kTempInfix;
-  if (dst.size() - dir.size() + sizeof kTempInfix + kTempSuffixLength > NAME_MAX) {
-    prefix = dir + kTempInfix;
-  }
-  for (int attempt = 0; attempt < kTempAttempts; ++attempt) {
-    temp = prefix + temp_suffix();
-    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd >= 0 || errno != EEXIST) return fd;
-  }
-  return -1;
-}
-
-bool copy_content(int in, int out) {
+bool copy_content(int in, CAtomicFile& out) {
   char chunk[kCopyChunk];
   for (;;) {
     ssize_t got = ::read(in, chunk, sizeof chunk);
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) return false;
     if (got == 0) return true;
-    if (!CUnixHelper::write_all(out, chunk, static_cast<std::size_t>(got))) return false;
+    if (!out.write(chunk, static_cast<std::size_t>(got))) return false;
   }
 }
 
@@ -148,19 +104,11 @@ bool CUnixHelper::cp_file(const char* src, const char* dst) {
   if (same_entry(src, dst)) return true;
   int in = ::open(src, O_RDONLY | O_CLOEXEC);
   if (in < 0) return false;
-  std::string temp;
-  int out = open_temp_beside(dst, temp);
-  if (out < 0) {
-    ::close(in);
-    return false;
-  }
-  bool ok = copy_content(in, out);
+  // A fresh file's mode, as a plain copy would create it.
+  CAtomicFile out(dst);
+  bool ok = out.begin(0666, CAtomicFile::ModeRule::kUmask) && copy_content(in, out);
   ::close(in);
-  ok = ::fsync(out) == 0 && ok;
-  ok = ::close(out) == 0 && ok;
-  ok = ok && ::rename(temp.c_str(), dst) == 0;
-  if (!ok) ::unlink(temp.c_str());
-  return ok;
+  return ok && out.commit();
 }
 
 bool CUnixHelper::replace_file(const char* src, const char* dst) {

@@ -3,6 +3,7 @@
 #define UTILITY_UTILITY_H_
 
 #include "utility/Base64.h"
+#include "utility/CAtomicFile.h"
 #include "utility/CConv.h"
 #include "utility/CDiyLog.h"
 #include "utility/CGbkConverter.h"

@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "utility/CUnixHelper.h"
+#include "utility/CAtomicFile.h"
 
 namespace host {
 namespace {
@@ -45,19 +45,10 @@ bool make_dirs(const std::string& dir, std::string& error) {
   return true;
 }
 
-// Makes the directory entry of a rename durable; failures only cost
-// durability, so they are not reported.
-void sync_dir(const std::string& dir) {
-  int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  ::fsync(fd);
-  ::close(fd);
-}
-
 }  // namespace
 
-ReadResult read_small_file(const std::string& path, std::size_t max_size,
-                           std::string& content, std::string& error) {
+ReadResult read_small_file(const std::string& path, std::size_t max_size, std::string& content,
+                           std::string& error) {
   content.clear();
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
@@ -97,29 +88,8 @@ bool write_file_atomically(const std::string& path, const std::string& content,
   mode_t mode = kNewFileMode;
   struct stat info;
   if (::stat(path.c_str(), &info) == 0) mode = info.st_mode & 07777;
-
-  std::string temp = path + ".tmpXXXXXX";
-  int fd = ::mkostemp(&temp[0], O_CLOEXEC);
-  if (fd < 0) {
-    error = describe("cannot create a temporary file beside", path);
-    return false;
-  }
-  bool ok = ::fchmod(fd, mode) == 0 && utility::CUnixHelper::write_all(fd, content.data(), content.size()) && ::fsync(fd) == 0;
-  if (!ok) error = describe("cannot write", temp);
-  if (::close(fd) != 0 && ok) {
-    error = describe("cannot close", temp);
-    ok = false;
-  }
-  if (ok && ::rename(temp.c_str(), path.c_str()) != 0) {
-    error = describe("cannot rename over", path);
-    ok = false;
-  }
-  if (!ok) {
-    ::unlink(temp.c_str());
-    return false;
-  }
-  sync_dir(dir);
-  return true;
+  return utility::CAtomicFile::replace(path, content, mode, utility::CAtomicFile::ModeRule::kExact,
+                                       &error);
 }
 
 }  // namespace host

@@ -3,7 +3,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "platform/ipfilter/CAtomicFile.h"
+#include "utility/CAtomicFile.h"
 
 namespace ipfilter {
 
@@ -40,7 +40,8 @@ Switches CFilterState::load(const std::string& path) {
 }
 
 bool CFilterState::save(const std::string& path, const Switches& switches) {
-  return CAtomicFile::replace(path, format(switches));
+  return utility::CAtomicFile::replace(path, format(switches), 0640,
+                                       utility::CAtomicFile::ModeRule::kExact);
 }
 
 }  // namespace ipfilter

@@ -6,8 +6,8 @@
 #include <cstring>
 #include <fstream>
 
-#include "platform/ipfilter/CAtomicFile.h"
 #include "platform/ipfilter/CIpRange.h"
+#include "utility/CAtomicFile.h"
 
 namespace ipfilter {
 
@@ -18,6 +18,7 @@ const std::size_t CRuleFile::kMaxReportedLines;
 
 namespace {
 
+const mode_t kRuleFileMode = 0640;
 const char kHeader[] = "# persistent IP blacklist: one range first-last per line\n";
 
 bool blank_or_comment(const char* line) {
@@ -93,8 +94,10 @@ CRuleFile::Contents CRuleFile::load(const std::string& path) {
 }
 
 bool CRuleFile::save(const std::string& path, const std::vector<rpc::IpScope>& ranges) {
-  CAtomicFile file(path);
-  if (!file.begin() || !file.write(kHeader, sizeof kHeader - 1)) return false;
+  utility::CAtomicFile file(path);
+  if (!file.begin(kRuleFileMode, utility::CAtomicFile::ModeRule::kExact) ||
+      !file.write(kHeader, sizeof kHeader - 1))
+    return false;
   // Lines are formatted straight into a chunk: a save of a large list is
   // bound by the disk, not by text formatting.
   char chunk[64 * 1024];

@@ -1,5 +1,6 @@
 #include <dirent.h>
 #include <gtest/gtest.h>
+#include <limits.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -10,6 +11,7 @@
 #include <string>
 
 #include "test_support/TempDir.h"
+#include "utility/CAtomicFile.h"
 #include "utility/CUnixHelper.h"
 
 namespace {
@@ -160,6 +162,51 @@ TEST_F(CopyTest, ReplaceOntoLinkToSourceMovesTheFile) {
   ASSERT_TRUE(CUnixHelper::replace_file(dir_.file("src").c_str(), dir_.file("link").c_str()));
   EXPECT_FALSE(dir_.exists("src"));
   EXPECT_EQ("content", dir_.read("link"));
+}
+
+}  // namespace
+
+namespace {
+
+using utility::CAtomicFile;
+
+TEST(AtomicFileTest, SetsTheModeByRuleAndLeavesOnlyTheTarget) {
+  TempDir dir;
+  const mode_t old_mask = ::umask(022);
+  std::string error;
+  ASSERT_TRUE(CAtomicFile::replace(dir.file("exact"), "a\n", 0640, CAtomicFile::ModeRule::kExact,
+                                   &error))
+      << error;
+  ASSERT_TRUE(CAtomicFile::replace(dir.file("masked"), std::string(200000, 'b'), 0666,
+                                   CAtomicFile::ModeRule::kUmask));
+  // A name so long that "<name>.tmpXXXXXX" would not fit in a directory entry.
+  const std::string long_name(NAME_MAX - 2, 'n');
+  ASSERT_TRUE(CAtomicFile::replace(dir.file(long_name), "c", 0600, CAtomicFile::ModeRule::kExact));
+  ::umask(old_mask);
+
+  struct stat info;
+  ASSERT_EQ(0, ::stat(dir.file("exact").c_str(), &info));
+  EXPECT_EQ(0640u, info.st_mode & 07777);
+  ASSERT_EQ(0, ::stat(dir.file("masked").c_str(), &info));
+  EXPECT_EQ(0644u, info.st_mode & 07777);
+  EXPECT_EQ(std::string(200000, 'b'), dir.read("masked"));
+  EXPECT_EQ((std::set<std::string>{"exact", "masked", long_name}), entries(dir.path()));
+}
+
+TEST(AtomicFileTest, AnAbandonedOrFailedWriteKeepsTheOldFile) {
+  TempDir dir;
+  dir.write("target", "old");
+  {
+    CAtomicFile file(dir.file("target"));
+    ASSERT_TRUE(file.begin(0644, CAtomicFile::ModeRule::kExact));
+    ASSERT_TRUE(file.write("new"));
+  }  // never committed
+  std::string error;
+  EXPECT_FALSE(CAtomicFile::replace(dir.file("missing/target"), "x", 0644,
+                                    CAtomicFile::ModeRule::kExact, &error));
+  EXPECT_NE(std::string::npos, error.find("missing/target")) << error;
+  EXPECT_EQ("old", dir.read("target"));
+  EXPECT_EQ(std::set<std::string>{"target"}, entries(dir.path()));
 }
 
 }  // namespace
