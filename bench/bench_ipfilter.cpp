@@ -26,6 +26,7 @@
 #include "platform/ipfilter/CIpRange.h"
 #include "platform/ipfilter/CIpRuleSet.h"
 #include "platform/ipfilter/CIpsetKernelFilter.h"
+#include "utility/CIpText.h"
 
 namespace {
 
@@ -96,7 +97,7 @@ double ipset_restore() {
   std::string text = "create bench_ref hash:net maxelem 16777216\n";
   for (unsigned i = 0; i < kHundredK; ++i) {
     const rpc::IpScope r = range(i, 0);
-    text += "add bench_ref " + CIpRange::format(r.start_ip, r.end_ip) + "\n";
+    text += "add bench_ref " + utility::CIpText::format_range(r.start_ip, r.end_ip) + "\n";
   }
   const int fd = memfd_create("restore", MFD_CLOEXEC);
   if (fd < 0 || write(fd, text.data(), text.size()) != static_cast<ssize_t>(text.size())) return -1;

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <limits>
 
-#include "console/CIpText.h"
+#include "utility/CIpText.h"
 
 namespace console {
 
@@ -65,7 +65,7 @@ bool parse_scope(const std::string& verb, const std::vector<std::string>& args, 
   }
   if (range.empty()) return fail(verb + " needs a range A or A-B", error);
   out.has_scope = true;
-  return CIpText::parse_range(range, out.scope.start_ip, out.scope.end_ip, error);
+  return utility::CIpText::parse_range(range, out.scope.start_ip, out.scope.end_ip, error);
 }
 
 // list and clear: [--temp | --persis].

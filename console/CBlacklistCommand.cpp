@@ -6,13 +6,13 @@
 
 #include "console/CConsole.h"
 #include "console/CIntakePoster.h"
-#include "console/CIpText.h"
 #include "console/CJsonParams.h"
 #include "console/CRequestBlock.h"
 #include "console/CSignatureParser.h"
 #include "console/Released.h"
 #include "console/ReplyCode.h"
 #include "utility/CGbkConverter.h"
+#include "utility/CIpText.h"
 
 namespace console {
 
@@ -56,7 +56,7 @@ std::string meaning(ec::EC code, CBlacklistArgs::Verb verb) {
 }
 
 std::string describe_scope(const rpc::IpScope& scope) {
-  return CIpText::format_range(scope.start_ip, scope.end_ip) +
+  return utility::CIpText::format_range(scope.start_ip, scope.end_ip) +
          (scope.time_out == 0 ? " (persistent)"
                               : " (temporary, " + std::to_string(scope.time_out) + " s)");
 }
@@ -84,7 +84,7 @@ bool write_entries(rpc::IParams* results, std::ostream& out) {
         !read_u32(element->at(2), scope.time_out)) {
       return false;
     }
-    text += CIpText::format_range(scope.start_ip, scope.end_ip);
+    text += utility::CIpText::format_range(scope.start_ip, scope.end_ip);
     if (scope.time_out != 0) text += " timeout=" + std::to_string(scope.time_out);
     text += '\n';
   }
@@ -155,17 +155,17 @@ int CBlacklistCommand::build_request(const CDirectory& directory,
     return problem(CConsole::kExitFailed,
                    directory.has_interface(iface)
                        ? "the agent's " + iface + " has no method " + action.method
-                       : "the agent has no " + iface + " interface; is the ip_blacklist "
-                                                       "plug-in loaded?");
+                       : "the agent has no " + iface +
+                             " interface; is the ip_blacklist "
+                             "plug-in loaded?");
   }
   Signature signature;
   std::string error;
   if (!CSignatureParser::parse(entry->signature, signature, error) ||
       signature.inputs.size() != (action.has_scope ? 1u : 0u)) {
-    return problem(CConsole::kExitFailed,
-                   "the agent's " + name + " has the signature " +
-                       utility::CGbkConverter::to_utf8(entry->signature) +
-                       ", which this console does not expect");
+    return problem(CConsole::kExitFailed, "the agent's " + name + " has the signature " +
+                                              utility::CGbkConverter::to_utf8(entry->signature) +
+                                              ", which this console does not expect");
   }
   Released<rpc::IRequest> request(factory_.create_request(action.method));
   if (!request || request->params() == nullptr) {
@@ -178,7 +178,8 @@ int CBlacklistCommand::build_request(const CDirectory& directory,
     scope["time_out"] = action.scope.time_out;
     if (!CJsonParams(factory_).append(signature.inputs[0], scope, *request->params(), name,
                                       error)) {
-      return problem(CConsole::kExitFailed, "the range does not fit the agent's signature: " + error);
+      return problem(CConsole::kExitFailed,
+                     "the range does not fit the agent's signature: " + error);
     }
   }
   if (CRequestBlock::make(iface, *request, block, error) != CRequestBlock::kMade) {
@@ -212,8 +213,8 @@ void CBlacklistCommand::confirm(const CBlacklistArgs::Action& action) {
       out_ << "added " << describe_scope(action.scope) << "\n";
       break;
     case CBlacklistArgs::kDel:
-      out_ << "deleted " << CIpText::format_range(action.scope.start_ip, action.scope.end_ip)
-           << "\n";
+      out_ << "deleted "
+           << utility::CIpText::format_range(action.scope.start_ip, action.scope.end_ip) << "\n";
       break;
     case CBlacklistArgs::kClear:
       out_ << "cleared " << kParts[action.part] << "\n";

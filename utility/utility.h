@@ -7,6 +7,7 @@
 #include "utility/CConv.h"
 #include "utility/CDiyLog.h"
 #include "utility/CGbkConverter.h"
+#include "utility/CIpText.h"
 #include "utility/COS_info.h"
 #include "utility/CStr.h"
 #include "utility/CUnixHelper.h"

@@ -1,5 +1,6 @@
 // Address-range helpers shared by the rule set, the rule file and the kernel
-// side: validation, dotted text and the split of a range into CIDR blocks.
+// side: validation, the rule file's range text and the split of a range into
+// CIDR blocks.
 // Stateless; safe from any thread.
 #ifndef PLATFORM_IPFILTER_CIPRANGE_H_
 #define PLATFORM_IPFILTER_CIPRANGE_H_
@@ -25,17 +26,8 @@ class CIpRange {
   // not 255.255.255.255 (so no range can cover the whole address space).
   static bool valid(uint32_t start, uint32_t end);
 
-  // "a.b.c.d"
-  static std::string format_ip(uint32_t ip);
-  // "a.b.c.d-e.f.g.h"
-  static std::string format(uint32_t start, uint32_t end);
-  // The same text written at `out`, which must have kMaxRangeText bytes;
-  // returns the end of the text (no terminator). Used where many ranges are
-  // written at once.
-  static const std::size_t kMaxRangeText = 31;  // "255.255.255.255-255.255.255.255"
-  static char* format_to(char* out, uint32_t start, uint32_t end);
-
-  // Parses "a.b.c.d" or "a.b.c.d-e.f.g.h" (blanks around the parts allowed).
+  // Parses "a.b.c.d" or "a.b.c.d-e.f.g.h" (blanks around the parts allowed;
+  // the addresses as utility::CIpText reads them).
   // A single address gives start == end. False on anything else; the range is
   // not checked with valid().
   static bool parse(const std::string& text, uint32_t& start, uint32_t& end);

@@ -8,6 +8,7 @@
 
 #include "platform/ipfilter/CIpRange.h"
 #include "utility/CAtomicFile.h"
+#include "utility/CIpText.h"
 
 namespace ipfilter {
 
@@ -103,11 +104,12 @@ bool CRuleFile::save(const std::string& path, const std::vector<rpc::IpScope>& r
   char chunk[64 * 1024];
   char* end = chunk;
   for (const rpc::IpScope& range : ranges) {
-    if (chunk + sizeof chunk - end <= static_cast<std::ptrdiff_t>(CIpRange::kMaxRangeText)) {
+    if (chunk + sizeof chunk - end <=
+        static_cast<std::ptrdiff_t>(utility::CIpText::kMaxRangeText)) {
       if (!file.write(chunk, static_cast<std::size_t>(end - chunk))) return false;
       end = chunk;
     }
-    end = CIpRange::format_to(end, range.start_ip, range.end_ip);
+    end = utility::CIpText::format_range_to(end, range.start_ip, range.end_ip);
     *end++ = '\n';
   }
   return file.write(chunk, static_cast<std::size_t>(end - chunk)) && file.commit();

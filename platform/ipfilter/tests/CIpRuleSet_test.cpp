@@ -11,6 +11,7 @@
 #include "platform/base/CRunLog.h"
 #include "platform/ipfilter/tests/FakeKernelFilter.h"
 #include "test_support/TempDir.h"
+#include "utility/CIpText.h"
 
 namespace ipfilter {
 namespace {
@@ -97,7 +98,7 @@ TEST_F(RuleSetTest, RefusesBadRangesAndAbsentDeletes) {
                      {ip(10, 0, 0, 1), 0xFFFFFFFFu},
                      {0, 0xFFFFFFFFu}};
   for (const Row& row : bad) {
-    SCOPED_TRACE(CIpRange::format(row.start, row.end));
+    SCOPED_TRACE(utility::CIpText::format_range(row.start, row.end));
     EXPECT_EQ(kIpfBadArgument, add(row.start, row.end, 0));
     EXPECT_EQ(kIpfBadArgument, add(row.start, row.end, 30));
     EXPECT_EQ(kIpfBadArgument, del(row.start, row.end));
@@ -208,7 +209,7 @@ TEST_F(RuleSetTest, KernelSetsStayTheUnionOfTheRemainingRanges) {
     ASSERT_EQ(kIpfOk, del(a1, a2));
     for (const Probe& probe : after_deleting_a)
       EXPECT_EQ(probe.member, kernel_.member(set, probe.address))
-          << CIpRange::format_ip(probe.address);
+          << utility::CIpText::format_address(probe.address);
     rules_.close();
   }
 }

@@ -8,6 +8,7 @@
 #include "platform/ipfilter/CFilterState.h"
 #include "platform/ipfilter/CIpRange.h"
 #include "test_support/TempDir.h"
+#include "utility/CIpText.h"
 
 namespace ipfilter {
 namespace {
@@ -41,13 +42,13 @@ TEST(IpRangeTest, ParsesDottedRangesStrictly) {
     uint32_t start, end;
     EXPECT_FALSE(CIpRange::parse(text, start, end)) << text;
   }
-  EXPECT_EQ("10.0.0.1-255.255.255.254", CIpRange::format(0x0A000001u, 0xFFFFFFFEu));
-  EXPECT_EQ("0.0.0.0-100.9.10.99", CIpRange::format(0, 0x64090A63u));
+  EXPECT_EQ("10.0.0.1-255.255.255.254", utility::CIpText::format_range(0x0A000001u, 0xFFFFFFFEu));
+  EXPECT_EQ("0.0.0.0-100.9.10.99", utility::CIpText::format_range(0, 0x64090A63u));
   // Formatting and parsing agree on every octet value in every position.
   for (uint32_t octet = 0; octet < 256; ++octet) {
     const uint32_t value = octet * 0x01010101u ^ (octet << 8);
     uint32_t start = 0, end = 0;
-    ASSERT_TRUE(CIpRange::parse(CIpRange::format(value, value + 1), start, end)) << octet;
+    ASSERT_TRUE(CIpRange::parse(utility::CIpText::format_range(value, value + 1), start, end)) << octet;
     EXPECT_EQ(value, start);
     EXPECT_EQ(value + 1, end);
   }
@@ -65,7 +66,7 @@ TEST(IpRangeTest, SplitsRangesIntoExactCidrBlocks) {
                       {1, 0xFFFFFFFEu, 62},
                       {0x0A000005u, 0x0A000005u, 1}};
   for (const Row& row : rows) {
-    SCOPED_TRACE(CIpRange::format(row.start, row.end));
+    SCOPED_TRACE(utility::CIpText::format_range(row.start, row.end));
     std::vector<Cidr> cidrs;
     CIpRange::to_cidrs(row.start, row.end, cidrs);
     EXPECT_EQ(row.blocks, cidrs.size());

@@ -1,6 +1,6 @@
-#include "console/CIpText.h"
+#include "utility/CIpText.h"
 
-namespace console {
+namespace utility {
 
 namespace {
 
@@ -20,6 +20,21 @@ bool read_octet(const std::string& text, std::string::size_type& pos, std::uint3
   if (digits > 1 && text[start] == '0') return false;
   out = value;
   return true;
+}
+
+char* put_octet(char* out, std::uint32_t octet) {
+  if (octet >= 100) *out++ = static_cast<char>('0' + octet / 100);
+  if (octet >= 10) *out++ = static_cast<char>('0' + octet / 10 % 10);
+  *out++ = static_cast<char>('0' + octet % 10);
+  return out;
+}
+
+char* put_address(char* out, std::uint32_t address) {
+  for (int shift = 24; shift > 0; shift -= 8) {
+    out = put_octet(out, (address >> shift) & kMaxOctet);
+    *out++ = '.';
+  }
+  return put_octet(out, address & kMaxOctet);
 }
 
 }  // namespace
@@ -58,16 +73,19 @@ bool CIpText::parse_range(const std::string& text, std::uint32_t& start, std::ui
 }
 
 std::string CIpText::format_address(std::uint32_t address) {
-  std::string text;
-  for (int shift = 24; shift >= 0; shift -= 8) {
-    if (!text.empty()) text += '.';
-    text += std::to_string((address >> shift) & kMaxOctet);
-  }
-  return text;
+  char text[16];
+  return std::string(text, put_address(text, address));
 }
 
 std::string CIpText::format_range(std::uint32_t start, std::uint32_t end) {
-  return format_address(start) + "-" + format_address(end);
+  char text[kMaxRangeText];
+  return std::string(text, format_range_to(text, start, end));
 }
 
-}  // namespace console
+char* CIpText::format_range_to(char* out, std::uint32_t start, std::uint32_t end) {
+  out = put_address(out, start);
+  *out++ = '-';
+  return put_address(out, end);
+}
+
+}  // namespace utility

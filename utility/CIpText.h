@@ -1,4 +1,5 @@
-// IPv4 addresses and ranges as the console reads and shows them.
+// IPv4 addresses and ranges as dotted text, as the console and the rule file
+// read and show them.
 //
 // An address is four dotted decimal octets, each 0 to 255 written without a
 // sign, blank or superfluous leading zero ("10.0.0.1", not "10.0.0.01" nor
@@ -6,13 +7,14 @@
 // A range is "A" (meaning A-A) or "A-B" with B not below A.
 //
 // Stateless; safe from several threads.
-#ifndef CONSOLE_CIPTEXT_H_
-#define CONSOLE_CIPTEXT_H_
+#ifndef UTILITY_CIPTEXT_H_
+#define UTILITY_CIPTEXT_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
-namespace console {
+namespace utility {
 
 class CIpText {
  public:
@@ -26,8 +28,12 @@ class CIpText {
   static std::string format_address(std::uint32_t address);
   // "A-B", also when A equals B.
   static std::string format_range(std::uint32_t start, std::uint32_t end);
+  // The same text written at `out`, which must have kMaxRangeText bytes;
+  // returns the end of the text (no terminator). For writing many ranges.
+  static const std::size_t kMaxRangeText = 31;  // "255.255.255.255-255.255.255.255"
+  static char* format_range_to(char* out, std::uint32_t start, std::uint32_t end);
 };
 
-}  // namespace console
+}  // namespace utility
 
-#endif  // CONSOLE_CIPTEXT_H_
+#endif  // UTILITY_CIPTEXT_H_

@@ -1,8 +1,8 @@
-#include "console/CIpText.h"
+#include "utility/CIpText.h"
 
 #include <gtest/gtest.h>
 
-namespace console {
+namespace utility {
 namespace {
 
 TEST(CIpTextTest, ReadsAndShowsAddresses) {
@@ -65,4 +65,4 @@ TEST(CIpTextTest, ReadsRangesAndRefusesReversedOnes) {
 }
 
 }  // namespace
-}  // namespace console
+}  // namespace utility
