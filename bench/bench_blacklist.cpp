@@ -19,10 +19,10 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <fstream>
 #include <string>
 #include <vector>
 
+#include "bench/BenchReport.h"
 #include "console/CAgentClient.h"
 #include "console/CRequestBlock.h"
 #include "console/Released.h"
@@ -125,20 +125,6 @@ class Client {
   console::CAgentClient client_;
 };
 
-long rss_kb(pid_t pid) {
-  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.compare(0, 6, "VmRSS:") == 0) return std::stol(line.substr(6));
-  }
-  return -1;
-}
-
-void bench(const char* name, double value, const char* unit) {
-  std::printf("BENCH %s %.1f %s\n", name, value, unit);
-  std::fflush(stdout);
-}
-
 // Adds ranges [first, end) in batches; the elapsed ms, or -1 on failure.
 double add_ranges(Client& client, std::size_t first, std::size_t end, std::uint32_t time_out) {
   Clock::time_point start = Clock::now();
@@ -165,10 +151,8 @@ bool single_adds(Client& client, const std::string& name, std::size_t first, std
     }
     micros.push_back(ms_since(start) * 1000);
   }
-  std::sort(micros.begin(), micros.end());
-  bench((name + "_p50").c_str(), micros[micros.size() / 2], "us");
-  bench((name + "_p99").c_str(), micros[std::min(micros.size() - 1, micros.size() * 99 / 100)],
-        "us");
+  bench::report(name + "_p50", bench::percentile(micros, 0.5), "us");
+  bench::report(name + "_p99", bench::percentile(micros, 0.99), "us");
   return true;
 }
 
@@ -223,11 +207,11 @@ double ipset_restore(std::size_t count) {
 
 // The runs at 100,000 ranges; false when a call fails.
 bool at_hundred_thousand(Client& client, pid_t host) {
-  long rss_before = rss_kb(host);
+  long rss_before = bench::rss_kb(host);
   double add_ms = add_ranges(client, 0, kHundredK, 0);
   if (add_ms < 0) return false;
-  long rss_after = rss_kb(host);
-  bench("blacklist_add_100k_batches_ms", add_ms, "ms");
+  long rss_after = bench::rss_kb(host);
+  bench::report("blacklist_add_100k_batches_ms", add_ms, "ms");
 
   std::size_t entries = 0;
   std::size_t intermediates = 0;
@@ -237,28 +221,28 @@ bool at_hundred_thousand(Client& client, pid_t host) {
     std::fprintf(stderr, "bench_blacklist: query gave %zu entries\n", entries);
     return false;
   }
-  bench("blacklist_query_100k_ms", ms_since(start), "ms");
-  bench("blacklist_query_100k_intermediate_replies", static_cast<double>(intermediates),
+  bench::report("blacklist_query_100k_ms", ms_since(start), "ms");
+  bench::report("blacklist_query_100k_intermediate_replies", static_cast<double>(intermediates),
         "replies");
   start = Clock::now();
   if (client.call("clear_ip_blacklist", nullptr) != kOk) return false;
-  bench("blacklist_clear_100k_ms", ms_since(start), "ms");
+  bench::report("blacklist_clear_100k_ms", ms_since(start), "ms");
   if (client.call("clear_ip_persis_blacklist", nullptr) != kOk) return false;
 
   // The same ranges as temporary entries: the add without rewriting the rule file.
   double temp_ms = add_ranges(client, 0, kHundredK, kTempTimeout);
   if (temp_ms < 0 || client.call("clear_ip_blacklist", nullptr) != kOk) return false;
-  bench("blacklist_add_100k_temp_batches_ms", temp_ms, "ms");
+  bench::report("blacklist_add_100k_temp_batches_ms", temp_ms, "ms");
 
   double ipset_ms = ipset_restore(kHundredK);
   if (ipset_ms >= 0) {
-    bench("ipset_restore_100k_ms", ipset_ms, "ms");
-    bench("blacklist_add_100k_vs_ipset_restore", add_ms / ipset_ms, "x");
-    bench("blacklist_add_100k_temp_vs_ipset_restore", temp_ms / ipset_ms, "x");
+    bench::report("ipset_restore_100k_ms", ipset_ms, "ms");
+    bench::report("blacklist_add_100k_vs_ipset_restore", add_ms / ipset_ms, "x");
+    bench::report("blacklist_add_100k_temp_vs_ipset_restore", temp_ms / ipset_ms, "x");
   }
-  bench("agent_host_rss_before_kb", static_cast<double>(rss_before), "kB");
-  bench("agent_host_rss_100k_kb", static_cast<double>(rss_after), "kB");
-  bench("agent_host_rss_growth_100k_kb", static_cast<double>(rss_after - rss_before), "kB");
+  bench::report("agent_host_rss_before_kb", static_cast<double>(rss_before), "kB");
+  bench::report("agent_host_rss_100k_kb", static_cast<double>(rss_after), "kB");
+  bench::report("agent_host_rss_growth_100k_kb", static_cast<double>(rss_after - rss_before), "kB");
 
   // Present again for the single adds.
   if (add_ranges(client, 0, kHundredK, 0) < 0) return false;
@@ -270,8 +254,8 @@ bool at_hundred_thousand(Client& client, pid_t host) {
 bool at_one_million(Client& client, pid_t host) {
   double fill_ms = add_ranges(client, kHundredK, kMillion, kTempTimeout);
   if (fill_ms < 0) return false;
-  bench("blacklist_add_900k_temp_batches_ms", fill_ms, "ms");
-  bench("agent_host_rss_1m_kb", static_cast<double>(rss_kb(host)), "kB");
+  bench::report("blacklist_add_900k_temp_batches_ms", fill_ms, "ms");
+  bench::report("agent_host_rss_1m_kb", static_cast<double>(bench::rss_kb(host)), "kB");
   return single_adds(client, "blacklist_add_temp_at_1m", kMillion + 10000, 2000, kTempTimeout) &&
          single_adds(client, "blacklist_add_persis_at_1m", kMillion + 15000, 100, 0);
 }

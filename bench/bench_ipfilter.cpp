@@ -15,13 +15,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <fstream>
 #include <string>
 #include <vector>
 
+#include "bench/BenchReport.h"
 #include "platform/base/CRunLog.h"
 #include "platform/ipfilter/CIpRange.h"
 #include "platform/ipfilter/CIpRuleSet.h"
@@ -48,19 +47,6 @@ double seconds_since(Clock::time_point start) {
   return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-long rss_kb() {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line))
-    if (line.compare(0, 6, "VmRSS:") == 0) return std::stol(line.substr(6));
-  return -1;
-}
-
-void print(const char* name, double value, const char* unit) {
-  std::printf("BENCH %s %.3f %s\n", name, value, unit);
-  std::fflush(stdout);
-}
-
 void add_all(CIpRuleSet& rules, unsigned from, unsigned to, unsigned time_out) {
   for (unsigned i = from; i < to; ++i) {
     const rpc::IpScope scope = range(i, time_out);
@@ -77,19 +63,18 @@ void single_adds(CIpRuleSet& rules, unsigned present, const char* p50, const cha
     rules.add_scope(&scope);
     us.push_back(seconds_since(start) * 1e6);
   }
-  std::sort(us.begin(), us.end());
-  print(p50, us[us.size() / 2], "us");
-  print(p99, us[us.size() * 99 / 100], "us");
+  bench::report(p50, bench::percentile(us, 0.5), "us", 3);
+  bench::report(p99, bench::percentile(us, 0.99), "us", 3);
 }
 
 void memory_in_process() {
   ipfilter::CNullKernelFilter none;
   CIpRuleSet rules(none, "", CIpRuleSet::steady_clock());
   rules.open({}, ipfilter::Switches());
-  const long before = rss_kb();
+  const long before = bench::rss_kb();
   add_all(rules, 0, kHundredK / 2, 300);  // half temporary, half persistent
   add_all(rules, kHundredK / 2, kHundredK, 0);
-  print("ipfilter_memory_100k", (rss_kb() - before) / 1024.0, "MB");
+  bench::report("ipfilter_memory_100k", (bench::rss_kb() - before) / 1024.0, "MB", 3);
 }
 
 // `ipset restore` of the 100,000 ranges into a fresh hash:net set.
@@ -131,32 +116,32 @@ int kernel_part() {
   }
   Clock::time_point start = Clock::now();
   add_all(rules, 0, kHundredK, 300);
-  print("ipfilter_add_100k", seconds_since(start), "s");
+  bench::report("ipfilter_add_100k", seconds_since(start), "s", 3);
   single_adds(rules, kHundredK, "ipfilter_add_p50_at_100k", "ipfilter_add_p99_at_100k");
 
   std::vector<rpc::IpScope> buffer(kHundredK + kSamples);
   unsigned int size = 0;
   start = Clock::now();
   rules.query_all(buffer.data(), static_cast<unsigned>(buffer.size() * sizeof buffer[0]), size);
-  print("ipfilter_query_100k", seconds_since(start) * 1000, "ms");
+  bench::report("ipfilter_query_100k", seconds_since(start) * 1000, "ms", 3);
 
   rules.clear_all();
   add_all(rules, 0, kHundredK, 0);
   start = Clock::now();
   rules.save_persis("/tmp/bench_ipfilter_rules.pol");
-  print("ipfilter_save_persis_100k", seconds_since(start) * 1000, "ms");
+  bench::report("ipfilter_save_persis_100k", seconds_since(start) * 1000, "ms", 3);
   unlink("/tmp/bench_ipfilter_rules.pol");
 
   std::vector<rpc::IpScope> million;
   for (unsigned i = 0; i < kMillion; ++i) million.push_back(range(i, 0));
   start = Clock::now();
   rules.open(million, ipfilter::Switches());
-  print("ipfilter_open_rebuild_1m", seconds_since(start), "s");
+  bench::report("ipfilter_open_rebuild_1m", seconds_since(start), "s", 3);
   single_adds(rules, kMillion, "ipfilter_add_p50_at_1m", "ipfilter_add_p99_at_1m");
   rules.close();
   kernel.remove_kernel_state();
 
-  print("ipset_restore_100k", ipset_restore(), "s");
+  bench::report("ipset_restore_100k", ipset_restore(), "s", 3);
   return 0;
 }
 

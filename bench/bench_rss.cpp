@@ -1,24 +1,10 @@
 // Resident memory of agent_host at rest with no plug-in loaded.
 #include <cstdio>
-#include <fstream>
 #include <string>
 
+#include "bench/BenchReport.h"
 #include "test_support/CHostProcess.h"
 #include "test_support/TempDir.h"
-
-namespace {
-
-// VmRSS in kB from /proc/<pid>/status; -1 when absent.
-long rss_kb(pid_t pid) {
-  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.compare(0, 6, "VmRSS:") == 0) return std::stol(line.substr(6));
-  }
-  return -1;
-}
-
-}  // namespace
 
 int main() {
   test_support::TempDir install;
@@ -29,7 +15,7 @@ int main() {
     std::fprintf(stderr, "bench_rss: %s\n", host.error().c_str());
     return 1;
   }
-  long kb = rss_kb(host.pid());
+  long kb = bench::rss_kb(host.pid());
   int status = host.stop();
   if (kb < 0 || status != 0) {
     std::fprintf(stderr, "bench_rss: no VmRSS read, or agent_host did not exit cleanly\n");

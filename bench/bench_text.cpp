@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchReport.h"
 #include "test_support/TempDir.h"
 #include "utility/Base64.h"
 #include "utility/CConv.h"
@@ -57,11 +58,6 @@ void best_times(const std::function<void()>& first, const std::function<void()>&
     *first_best = std::min(*first_best, time_of(first));
     *second_best = std::min(*second_best, time_of(second));
   }
-}
-
-void report(const char* name, double value, const char* unit) {
-  std::printf("BENCH %s %.1f %s\n", name, value, unit);
-  std::fflush(stdout);
 }
 
 // Full path of `name` on PATH, or "" when it is not there.
@@ -162,9 +158,9 @@ bool bench_md5(const test_support::TempDir& dir) {
     return false;
   }
   double mb = kMd5FileSize / double(kMiB);
-  report("md5wrapper_file_256MB", mb / our_time, "MB/s");
-  report("md5sum_file_256MB", mb / tool_time, "MB/s");
-  report("md5wrapper_vs_md5sum", 100.0 * tool_time / our_time, "%");
+  bench::report("md5wrapper_file_256MB", mb / our_time, "MB/s");
+  bench::report("md5sum_file_256MB", mb / tool_time, "MB/s");
+  bench::report("md5wrapper_vs_md5sum", 100.0 * tool_time / our_time, "%");
   ::unlink(path.c_str());
   return true;
 }
@@ -231,12 +227,12 @@ bool bench_base64(const test_support::TempDir& dir) {
     return false;
   }
   double mb = kBase64Size / double(kMiB);
-  report("base64_encode_64MB", mb / encode_time, "MB/s");
-  report("base64_encode_file_64MB", mb / encode_file_time, "MB/s");
-  report("coreutils_base64_encode_64MB", mb / tool_encode_time, "MB/s");
-  report("base64_decode_64MB", mb / decode_time, "MB/s");
-  report("base64_decode_file_64MB", mb / decode_file_time, "MB/s");
-  report("coreutils_base64_decode_64MB", mb / tool_decode_time, "MB/s");
+  bench::report("base64_encode_64MB", mb / encode_time, "MB/s");
+  bench::report("base64_encode_file_64MB", mb / encode_file_time, "MB/s");
+  bench::report("coreutils_base64_encode_64MB", mb / tool_encode_time, "MB/s");
+  bench::report("base64_decode_64MB", mb / decode_time, "MB/s");
+  bench::report("base64_decode_file_64MB", mb / decode_file_time, "MB/s");
+  bench::report("coreutils_base64_decode_64MB", mb / tool_decode_time, "MB/s");
   for (const std::string& path : {data_path, text_path, back_path}) ::unlink(path.c_str());
   return true;
 }
@@ -256,7 +252,7 @@ bool bench_gbk() {
   } while (seconds_since(start) < 1.0);
   double elapsed = seconds_since(start);
   if (converted == 0) return false;
-  report("gbk_to_utf8_string_1MB", calls * (gbk.size() / double(kMiB)) / elapsed, "MB/s");
+  bench::report("gbk_to_utf8_string_1MB", calls * (gbk.size() / double(kMiB)) / elapsed, "MB/s");
   return true;
 }
 
