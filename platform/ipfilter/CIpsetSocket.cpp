@@ -98,6 +98,25 @@ int CIpsetSocket::exchange(nlmsghdr* message) {
   }
 }
 
+int CIpsetSocket::post(nlmsghdr* message) {
+  if (nl_ == nullptr) return EBADF;
+  // The kernel handles a netfilter message inside sendmsg, so when the send
+  // returns the element is in the set, and a failure has already queued its
+  // error reply. Asking for no acknowledgement saves building and reading
+  // one per element; a non-blocking read then finds the error, if any.
+  message->nlmsg_flags = static_cast<uint16_t>(message->nlmsg_flags & ~NLM_F_ACK);
+  if (mnl_socket_sendto(nl_, message, message->nlmsg_len) < 0) return errno;
+  const unsigned int seq = message->nlmsg_seq;
+  while (true) {
+    const ssize_t n = ::recv(mnl_socket_get_fd(nl_), receive_buffer_.data(),
+                             receive_buffer_.size(), MSG_DONTWAIT);
+    if (n < 0) return errno == EAGAIN || errno == EWOULDBLOCK ? 0 : errno;
+    const int result = mnl_cb_run(receive_buffer_.data(), static_cast<std::size_t>(n), seq,
+                                  port_id_, nullptr, nullptr);
+    if (result == MNL_CB_ERROR) return errno != 0 ? errno : EPROTO;
+  }
+}
+
 int CIpsetSocket::create(const std::string& name, bool with_timeout, uint32_t hash_size) {
   nlmsghdr* nlh = begin(IPSET_CMD_CREATE, name, 0);
   mnl_attr_put_strz(nlh, IPSET_ATTR_TYPENAME, kSetType);
@@ -157,7 +176,7 @@ int CIpsetSocket::adt(int command, const std::string& name,
       }
       mnl_attr_nest_end(nlh, list);
     }
-    const int error = exchange(nlh);
+    const int error = post(nlh);
     if (error != 0) return error;
   }
   return 0;

@@ -56,6 +56,9 @@ class CIpsetSocket {
   int adt(int command, const std::string& name, const std::vector<IpsetElement>& elements,
           bool with_timeout);
   int exchange(nlmsghdr* message);
+  // Sends an element message without asking for an acknowledgement and
+  // collects its error reply, if the kernel queued one.
+  int post(nlmsghdr* message);
 
   mnl_socket* nl_;
   unsigned int port_id_;

@@ -22,6 +22,7 @@
 
 #include "platform/base/CRunLog.h"
 #include "platform/ipfilter/CIpsetKernelFilter.h"
+#include "platform/ipfilter/CIpsetSocket.h"
 #include "platform/ipfilter/CSecModelIpFilter.h"
 #include "test_support/TempDir.h"
 
@@ -231,6 +232,22 @@ TEST_F(NetnsTest, BlacklistedSourcesAreDroppedUntilDeleted) {
   EXPECT_TRUE(reachable("10.99.0.5"));
   ASSERT_EQ(0, del("10.99.0.2", "10.99.0.3"));
   EXPECT_TRUE(reachable("10.99.0.2"));
+}
+
+// Element messages go out without acknowledgements; a failure must still
+// come back to the caller, for a single element and for a list.
+TEST_F(NetnsTest, ElementFailuresAreReportedWithoutAcknowledgements) {
+  CIpsetSocket socket;
+  ASSERT_EQ(0, socket.open());
+  const std::vector<IpsetElement> one = {{ip("10.98.0.1"), 32, 0}};
+  const std::vector<IpsetElement> two = {{ip("10.98.0.1"), 32, 0}, {ip("10.98.1.0"), 24, 0}};
+  EXPECT_NE(0, socket.add("zelmor_bl_absent", one, false));
+  EXPECT_NE(0, socket.add("zelmor_bl_absent", two, false));
+  ASSERT_EQ(0, socket.create("zelmor_bl_probe", false, 64));
+  EXPECT_EQ(0, socket.add("zelmor_bl_probe", two, false));
+  EXPECT_EQ(0, socket.del("zelmor_bl_probe", one));
+  EXPECT_EQ(0, socket.destroy("zelmor_bl_probe"));
+  EXPECT_NE(0, socket.del("zelmor_bl_probe", one));
 }
 
 TEST_F(NetnsTest, TemporaryEntryLapsesAfterItsTimeOut) {
