@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "host/objects/CGlobalConfig.h"
-#include "host/objects/tests/RunLogCapture.h"
+#include "test_support/RunLogCapture.h"
 #include "test_support/TempDir.h"
 #include "test_support/test_paths.h"
 
@@ -35,7 +35,7 @@ std::string text_of(const std::string& document, const char* xpath) {
 class GlobalConfigTest : public ::testing::Test {
  protected:
   test_support::TempDir dir_;
-  RunLogCapture log_;
+  test_support::RunLogCapture log_;
   host::CGlobalConfig config_ = host::CGlobalConfig::for_install_dir(dir_.path());
 };
 

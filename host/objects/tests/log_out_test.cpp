@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "host/objects/CLogOut.h"
-#include "host/objects/tests/RunLogCapture.h"
+#include "test_support/RunLogCapture.h"
 #include "test_support/TempDir.h"
 
 namespace {
@@ -41,7 +41,7 @@ class LogOutTest : public ::testing::Test {
   std::string db() const { return dir_.file("runlog/agent_logs.db"); }
 
   test_support::TempDir dir_;
-  RunLogCapture log_;
+  test_support::RunLogCapture log_;
   host::CLogOut log_out_ = host::CLogOut::for_install_dir(dir_.path());
 };
 

@@ -11,8 +11,8 @@
 #include "host/objects/CShowWarningWindow.h"
 #include "host/objects/host_objects.h"
 #include "host/objects/CLogStore.h"
-#include "host/objects/tests/RunLogCapture.h"
 #include "platform/base/CGlobalEnv.h"
+#include "test_support/RunLogCapture.h"
 #include "test_support/TempDir.h"
 
 namespace {
@@ -40,7 +40,7 @@ class RegistrationTest : public ::testing::Test {
   void TearDown() override { host::unregister_host_objects(env_); }
 
   test_support::TempDir dir_;
-  RunLogCapture log_;
+  test_support::RunLogCapture log_;
   fwbase::CGlobalEnv env_;
 };
 

@@ -8,8 +8,8 @@
 #include <thread>
 #include <vector>
 
-#include "platform/base/CRunLog.h"
 #include "platform/ipfilter/tests/FakeKernelFilter.h"
+#include "test_support/RunLogCapture.h"
 #include "test_support/TempDir.h"
 #include "utility/CIpText.h"
 
@@ -23,15 +23,6 @@ uint32_t ip(unsigned a, unsigned b, unsigned c, unsigned d) {
 class RuleSetTest : public ::testing::Test {
  protected:
   RuleSetTest() : rules_(kernel_, dir_.file("state"), [this] { return now_ms_; }) {}
-  void SetUp() override {
-    fwbase::CRunLog::set_stderr(false);
-    fwbase::CRunLog::set_observer(
-        [this](unsigned, const std::string& text, const std::string&) { log_.push_back(text); });
-  }
-  void TearDown() override {
-    fwbase::CRunLog::set_observer(nullptr);
-    fwbase::CRunLog::set_stderr(true);
-  }
 
   void open(const std::vector<rpc::IpScope>& persistent = {}) {
     ASSERT_EQ(kIpfOk, rules_.open(persistent, Switches()));
@@ -58,7 +49,7 @@ class RuleSetTest : public ::testing::Test {
   test_support::TempDir dir_;
   FakeKernelFilter kernel_;
   int64_t now_ms_ = 1000000;
-  std::vector<std::string> log_;
+  test_support::RunLogCapture log_;
   CIpRuleSet rules_;
 };
 
@@ -274,14 +265,14 @@ TEST_F(RuleSetTest, WithoutTheKernelPathSaysSoOnceAndKeepsFiltering) {
   kernel_.open_result = false;
   open({{ip(10, 0, 0, 1), ip(10, 0, 0, 1), 0}});
   EXPECT_FALSE(rules_.enforcing());
-  ASSERT_EQ(1u, log_.size());
-  EXPECT_NE(std::string::npos, log_[0].find("ip_set"));
+  ASSERT_EQ(1u, log_.lines().size());
+  EXPECT_NE(std::string::npos, log_.lines()[0].find("ip_set"));
   EXPECT_EQ(kIpfOk, add(ip(10, 0, 0, 2), ip(10, 0, 0, 2), 30));
   EXPECT_EQ(kIpfOk, del(ip(10, 0, 0, 1), ip(10, 0, 0, 1)));
   EXPECT_EQ(kIpfOk, rules_.stop_filter());
   EXPECT_EQ(1u, list().size());
   EXPECT_TRUE(kernel_.temp.empty());
-  EXPECT_EQ(1u, log_.size());
+  EXPECT_EQ(1u, log_.lines().size());
 }
 
 TEST_F(RuleSetTest, SavesRewriteTheRuleFileOnlyWhenSomethingChanged) {

@@ -7,8 +7,8 @@
 #include <thread>
 #include <vector>
 
-#include "platform/base/CRunLog.h"
 #include "platform/ipfilter/tests/FakeKernelFilter.h"
+#include "test_support/RunLogCapture.h"
 #include "test_support/TempDir.h"
 
 namespace ipfilter {
@@ -21,15 +21,6 @@ class ModuleTest : public ::testing::Test {
                 kernel_) {
     dir_.make_dirs("sec_policy");
   }
-  void SetUp() override {
-    fwbase::CRunLog::set_stderr(false);
-    fwbase::CRunLog::set_observer(
-        [this](unsigned, const std::string& text, const std::string&) { log_.push_back(text); });
-  }
-  void TearDown() override {
-    fwbase::CRunLog::set_observer(nullptr);
-    fwbase::CRunLog::set_stderr(true);
-  }
   unsigned int count(int (IIpRuleSet::*query)(void*, unsigned int, unsigned int&)) {
     unsigned int size = 0;
     (module_.rules()->*query)(nullptr, 0, size);
@@ -38,7 +29,7 @@ class ModuleTest : public ::testing::Test {
 
   test_support::TempDir dir_;
   FakeKernelFilter kernel_;
-  std::vector<std::string> log_;
+  test_support::RunLogCapture log_;
   CSecModelIpFilter module_;
 };
 
@@ -49,8 +40,8 @@ TEST_F(ModuleTest, OpenLoadsTheRuleFileAndLogsEachBadLine) {
   EXPECT_EQ(2u, count(&IIpRuleSet::query_persis));
   EXPECT_TRUE(kernel_.member(KernelSet::kPersis, 0x0A000003u));
   EXPECT_TRUE(kernel_.filter_on && kernel_.persis_on);  // no state file: both on
-  ASSERT_EQ(1u, log_.size());
-  EXPECT_NE(std::string::npos, log_[0].find("ip_blacklist.pol line 2"));
+  ASSERT_EQ(1u, log_.lines().size());
+  EXPECT_NE(std::string::npos, log_.lines()[0].find("ip_blacklist.pol line 2"));
 }
 
 TEST_F(ModuleTest, PersistentEntriesAndSwitchesSurviveARestart) {
@@ -74,7 +65,7 @@ TEST_F(ModuleTest, PersistentEntriesAndSwitchesSurviveARestart) {
   EXPECT_TRUE(kernel_.member(KernelSet::kPersis, 0x0A000005u));
   EXPECT_TRUE(kernel_.filter_on);
   EXPECT_FALSE(kernel_.persis_on);
-  EXPECT_TRUE(log_.empty());
+  EXPECT_TRUE(log_.lines().empty());
 }
 
 TEST_F(ModuleTest, TheExpiryThreadRemovesTemporaryEntriesWithoutCallers) {

@@ -20,10 +20,10 @@
 #include <thread>
 #include <vector>
 
-#include "platform/base/CRunLog.h"
 #include "platform/ipfilter/CIpsetKernelFilter.h"
 #include "platform/ipfilter/CIpsetSocket.h"
 #include "platform/ipfilter/CSecModelIpFilter.h"
+#include "test_support/RunLogCapture.h"
 #include "test_support/TempDir.h"
 
 namespace ipfilter {
@@ -168,9 +168,6 @@ class NetnsTest : public ::testing::Test {
   void SetUp() override {
     if (!g_skip_reason.empty()) GTEST_SKIP() << g_skip_reason;
     ASSERT_TRUE(listener_.ok());
-    fwbase::CRunLog::set_stderr(false);
-    fwbase::CRunLog::set_observer(
-        [this](unsigned, const std::string& text, const std::string&) { log_.push_back(text); });
     kernel_.reset(new CIpsetKernelFilter());
     if (!kernel_->open()) GTEST_SKIP() << "ip_set or iptables is not usable in a namespace here";
     dir_.make_dirs("sec_policy");
@@ -183,10 +180,9 @@ class NetnsTest : public ::testing::Test {
       module_->close();
       module_->remove_kernel_state();
     }
-    fwbase::CRunLog::set_observer(nullptr);
-    fwbase::CRunLog::set_stderr(true);
     // Every kernel operation succeeded: a failure would have been logged.
-    EXPECT_TRUE(log_.empty()) << (log_.empty() ? "" : log_.front());
+    const std::vector<std::string> lines = log_.lines();
+    EXPECT_TRUE(lines.empty()) << (lines.empty() ? "" : lines.front());
   }
   std::unique_ptr<CSecModelIpFilter> make_module() {
     return std::unique_ptr<CSecModelIpFilter>(
@@ -214,7 +210,7 @@ class NetnsTest : public ::testing::Test {
   Listener listener_;
   std::unique_ptr<CIpsetKernelFilter> kernel_;
   std::unique_ptr<CSecModelIpFilter> module_;
-  std::vector<std::string> log_;
+  test_support::RunLogCapture log_;
 };
 
 TEST_F(NetnsTest, BlacklistedSourcesAreDroppedUntilDeleted) {

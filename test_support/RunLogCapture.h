@@ -1,12 +1,15 @@
-// Collects the run log lines written while it lives.
-#ifndef HOST_OBJECTS_TESTS_RUNLOGCAPTURE_H_
-#define HOST_OBJECTS_TESTS_RUNLOGCAPTURE_H_
+// Collects the run log lines written while it lives, from any thread, and
+// keeps them off stderr meanwhile.
+#ifndef TEST_SUPPORT_RUNLOGCAPTURE_H_
+#define TEST_SUPPORT_RUNLOGCAPTURE_H_
 
 #include <mutex>
 #include <string>
 #include <vector>
 
 #include "platform/base/CRunLog.h"
+
+namespace test_support {
 
 class RunLogCapture {
  public:
@@ -32,10 +35,17 @@ class RunLogCapture {
       if (text.find(part) != std::string::npos) return true;
     return false;
   }
+  // The lines so far, oldest first.
+  std::vector<std::string> lines() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return texts_;
+  }
 
  private:
   std::mutex mutex_;
   std::vector<std::string> texts_;
 };
 
-#endif  // HOST_OBJECTS_TESTS_RUNLOGCAPTURE_H_
+}  // namespace test_support
+
+#endif  // TEST_SUPPORT_RUNLOGCAPTURE_H_
