@@ -18,6 +18,14 @@ struct Cidr {
   uint8_t prefix;
 };
 
+// A range added to or removed from a list, as the rule file's journal
+// records it.
+struct RangeChange {
+  bool added;  // false: removed
+  uint32_t start;
+  uint32_t end;
+};
+
 class CIpRange {
  public:
   CIpRange() = delete;

@@ -8,6 +8,8 @@
 #include <map>
 #include <vector>
 
+#include "platform/ipfilter/CIpRange.h"
+
 namespace ipfilter {
 
 class CIpRangeMap {
@@ -18,7 +20,13 @@ class CIpRangeMap {
   };
   typedef std::map<uint64_t, Entry> Map;
 
-  CIpRangeMap() : version_(0) {}
+  // At most this many changes are kept between two take_changes(); beyond,
+  // and after a clear(), only "too many to list" is.
+  static const std::size_t kMaxChanges = 65536;
+
+  // `record_changes`: keep the changes for take_changes().
+  explicit CIpRangeMap(bool record_changes = false)
+      : recording_(record_changes), changes_lost_(false) {}
   CIpRangeMap(const CIpRangeMap&) = delete;
   CIpRangeMap& operator=(const CIpRangeMap&) = delete;
 
@@ -36,9 +44,10 @@ class CIpRangeMap {
 
   std::size_t size() const { return map_.size(); }
   const Map& entries() const { return map_; }
-  // Grows with every change (put, erase, clear); equal versions mean equal
-  // contents.
-  uint64_t version() const { return version_; }
+  // The ranges added and removed since the last call, in order, into
+  // `changes`; false when they could not all be kept (then `changes` is
+  // empty). Overwriting a held range's entry is no change of the set.
+  bool take_changes(std::vector<RangeChange>& changes);
 
   // Calls `visit(start, end, entry)` for every range other than
   // [start, end] itself that shares at least one address with it, in
@@ -58,8 +67,12 @@ class CIpRangeMap {
  private:
   uint32_t widest_span() const { return spans_.empty() ? 0 : spans_.rbegin()->first; }
 
+  void note(bool added, uint32_t start, uint32_t end);
+
   Map map_;
-  uint64_t version_;
+  const bool recording_;
+  std::vector<RangeChange> changes_;
+  bool changes_lost_;
   // end - start of the held ranges -> how many ranges have it; bounds the
   // search for overlaps.
   std::map<uint32_t, uint32_t> spans_;

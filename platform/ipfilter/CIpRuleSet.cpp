@@ -1,5 +1,6 @@
 #include "platform/ipfilter/CIpRuleSet.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <new>
@@ -36,7 +37,8 @@ CIpRuleSet::CIpRuleSet(IKernelFilter& kernel, const std::string& state_path, Clo
       clock_(clock),
       open_(false),
       enforcing_(false),
-      kernel_failure_logged_(false) {}
+      kernel_failure_logged_(false),
+      persis_(true) {}
 
 int CIpRuleSet::open(const std::vector<rpc::IpScope>& persistent, const Switches& switches) {
   std::lock_guard<std::mutex> lock(mutex_);
@@ -300,18 +302,50 @@ int CIpRuleSet::query(Which which, void* buffer, unsigned int capacity, unsigned
   return kIpfOk;
 }
 
+// The persistent list is written whole on the first save to a path, after a
+// clear, when the file changed behind our back, and when the journal would
+// outgrow the list (so a list of n ranges is rewritten only after at least n
+// journaled changes). In between, a save appends the changes: one short
+// write and one sync instead of a rewrite.
 int CIpRuleSet::save_persis(const char* path) {
   if (path == nullptr || *path == '\0') return kIpfBadArgument;
   std::lock_guard<std::mutex> save_lock(save_mutex_);
-  std::vector<rpc::IpScope> ranges;
-  uint64_t version = 0;
+  std::vector<RangeChange> changes;
+  bool journal = false;
   {
     std::lock_guard<std::mutex> lock(mutex_);
     if (!open_) return kIpfNotOpen;
-    version = persis_.version();
-    if (last_save_.path == path && last_save_.version == version &&
-        last_save_.stamp == FileStamp::of(path))
-      return kIpfOk;
+    journal = persis_.take_changes(changes) && can_journal(path, changes.size());
+    if (journal && changes.empty()) return kIpfOk;
+  }
+  if (journal && append_changes(path, changes)) return kIpfOk;
+  return save_whole(path);
+}
+
+bool CIpRuleSet::can_journal(const std::string& path, std::size_t count) const {
+  if (last_save_.path != path) return false;
+  const FileStamp now = FileStamp::of(path);
+  return now == last_save_.stamp &&
+         static_cast<std::size_t>(now.size) < CRuleFile::kMaxJournaledBytes &&
+         last_save_.journal_lines + count <= std::max(kMinJournal, persis_.size());
+}
+
+bool CIpRuleSet::append_changes(const std::string& path, const std::vector<RangeChange>& changes) {
+  if (!CRuleFile::append(path, changes)) return false;  // a cut line: rewrite whole
+  last_save_.stamp = FileStamp::of(path);
+  last_save_.journal_lines += changes.size();
+  return true;
+}
+
+int CIpRuleSet::save_whole(const std::string& path) {
+  last_save_.path.clear();
+  std::vector<rpc::IpScope> ranges;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!open_) return kIpfNotOpen;
+    // The list written includes every change noted so far.
+    std::vector<RangeChange> written;
+    persis_.take_changes(written);
     try {
       ranges.reserve(persis_.size());
       for (const auto& item : persis_.entries())
@@ -323,12 +357,11 @@ int CIpRuleSet::save_persis(const char* path) {
   }
   if (CRuleFile::save(path, ranges)) {
     last_save_.path = path;
-    last_save_.version = version;
     last_save_.stamp = FileStamp::of(path);
+    last_save_.journal_lines = 0;
     return kIpfOk;
   }
-  last_save_.path.clear();
-  char* text = fwbase::IRunLog::FormatStr("IP过滤: 无法写入规则文件: %s", path);
+  char* text = fwbase::IRunLog::FormatStr("IP过滤: 无法写入规则文件: %s", path.c_str());
   FW_LOG_FAILURE(this, text);
   std::free(text);
   return kIpfIo;

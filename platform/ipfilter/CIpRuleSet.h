@@ -91,6 +91,14 @@ class CIpRuleSet : public IIpRuleSet {
   uint32_t kernel_timeout(const CIpRangeMap::Entry& entry, int64_t now) const;
   void check_kernel(bool ok, const char* what);
   void clear_temp_locked();
+  // The steps of save_persis, under save_mutex_ (can_journal also under
+  // mutex_).
+  bool can_journal(const std::string& path, std::size_t count) const;
+  bool append_changes(const std::string& path, const std::vector<RangeChange>& changes);
+  int save_whole(const std::string& path);
+
+  // Below this many journal lines a file is never rewritten for its journal.
+  static const std::size_t kMinJournal = 4096;
 
   IKernelFilter& kernel_;
   const std::string state_path_;
@@ -108,12 +116,13 @@ class CIpRuleSet : public IIpRuleSet {
   std::priority_queue<Deadline, std::vector<Deadline>, std::greater<Deadline> > expiry_;
 
   std::mutex save_mutex_;  // orders the writers of rule files; guards last_save_
-  // The last file save_persis wrote, so that a save of an unchanged list to
-  // an untouched file costs a stat instead of a rewrite.
+  // The file save_persis last wrote and what it holds: while nobody else
+  // touches it, later saves to it append the changes of the persistent list
+  // as journal lines instead of writing it whole.
   struct SavedFile {
-    std::string path;
-    uint64_t version = 0;
+    std::string path;  // empty: the next save writes whole
     FileStamp stamp;
+    std::size_t journal_lines = 0;
   };
   SavedFile last_save_;
 };

@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/ipfilter/CRuleFile.h"
 #include "platform/ipfilter/tests/FakeKernelFilter.h"
 #include "test_support/RunLogCapture.h"
 #include "test_support/TempDir.h"
@@ -275,32 +276,52 @@ TEST_F(RuleSetTest, WithoutTheKernelPathSaysSoOnceAndKeepsFiltering) {
   EXPECT_EQ(1u, log_.lines().size());
 }
 
-TEST_F(RuleSetTest, SavesRewriteTheRuleFileOnlyWhenSomethingChanged) {
+TEST_F(RuleSetTest, SavesAppendChangesAndRewriteOnlyWhenTheyMust) {
   open();
-  ASSERT_EQ(kIpfOk, add(ip(10, 0, 0, 1), ip(10, 0, 0, 9), 0));
   const std::string path = dir_.file("rules");
+  const auto reloaded = [&] {
+    std::vector<std::string> texts;
+    for (const rpc::IpScope& r : CRuleFile::load(path).ranges)
+      texts.push_back(utility::CIpText::format_range(r.start_ip, r.end_ip));
+    return texts;
+  };
+  ASSERT_EQ(kIpfOk, add(ip(10, 0, 0, 1), ip(10, 0, 0, 9), 0));
   ASSERT_EQ(kIpfOk, rules_.save_persis(path.c_str()));
-  const FileStamp first = FileStamp::of(path);
+  const FileStamp whole = FileStamp::of(path);
 
   // A temporary change leaves the persistent list, and so the file, alone.
   ASSERT_EQ(kIpfOk, add(ip(10, 1, 0, 1), ip(10, 1, 0, 1), 60));
   ASSERT_EQ(kIpfOk, rules_.save_persis(path.c_str()));
-  EXPECT_TRUE(first == FileStamp::of(path));
+  EXPECT_TRUE(whole == FileStamp::of(path));
 
-  // A persistent change, a file removed or rewritten behind our back, or
-  // another path: written again.
+  // Persistent changes are appended to the same file, in order.
   ASSERT_EQ(kIpfOk, add(ip(10, 2, 0, 1), ip(10, 2, 0, 1), 0));
+  ASSERT_EQ(kIpfOk, add(ip(10, 3, 0, 1), ip(10, 3, 0, 1), 0));
+  ASSERT_EQ(kIpfOk, del(ip(10, 0, 0, 1), ip(10, 0, 0, 9)));
   ASSERT_EQ(kIpfOk, rules_.save_persis(path.c_str()));
-  EXPECT_FALSE(first == FileStamp::of(path));
-  EXPECT_NE(std::string::npos, dir_.read("rules").find("10.2.0.1-10.2.0.1\n"));
-  ::unlink(path.c_str());
-  ASSERT_EQ(kIpfOk, rules_.save_persis(path.c_str()));
-  EXPECT_NE(std::string::npos, dir_.read("rules").find("10.0.0.1-10.0.0.9\n"));
+  EXPECT_EQ(whole.inode, FileStamp::of(path).inode);
+  EXPECT_NE(std::string::npos,
+            dir_.read("rules").find("\n+ 10.2.0.1-10.2.0.1 ;\n+ 10.3.0.1-10.3.0.1 ;\n"
+                                    "- 10.0.0.1-10.0.0.9 ;\n"));
+  EXPECT_EQ((std::vector<std::string>{"10.2.0.1-10.2.0.1", "10.3.0.1-10.3.0.1"}), reloaded());
+
+  // A clear, a file removed or rewritten behind our back, or another path:
+  // written whole again.
+  ASSERT_EQ(kIpfOk, add(ip(10, 4, 0, 1), ip(10, 4, 0, 1), 0));
   dir_.write("rules", "edited\n");
   ASSERT_EQ(kIpfOk, rules_.save_persis(path.c_str()));
-  EXPECT_NE(std::string::npos, dir_.read("rules").find("10.0.0.1-10.0.0.9\n"));
+  EXPECT_EQ(std::string::npos, dir_.read("rules").find("edited"));
+  EXPECT_EQ(3u, reloaded().size());
+  ::unlink(path.c_str());
+  ASSERT_EQ(kIpfOk, rules_.save_persis(path.c_str()));
+  EXPECT_EQ(3u, reloaded().size());
+  ASSERT_EQ(kIpfOk, rules_.clear_persis());
+  ASSERT_EQ(kIpfOk, rules_.save_persis(path.c_str()));
+  EXPECT_TRUE(reloaded().empty());
+  EXPECT_EQ(std::string::npos, dir_.read("rules").find("+ "));
+  ASSERT_EQ(kIpfOk, add(ip(10, 5, 0, 1), ip(10, 5, 0, 1), 0));
   ASSERT_EQ(kIpfOk, rules_.save_persis(dir_.file("other").c_str()));
-  EXPECT_NE(std::string::npos, dir_.read("other").find("10.2.0.1-10.2.0.1\n"));
+  EXPECT_NE(std::string::npos, dir_.read("other").find("\n10.5.0.1-10.5.0.1\n"));
 }
 
 TEST_F(RuleSetTest, ConcurrentCallersSeeAConsistentSet) {

@@ -48,7 +48,8 @@ TEST(IpRangeTest, ParsesDottedRangesStrictly) {
   for (uint32_t octet = 0; octet < 256; ++octet) {
     const uint32_t value = octet * 0x01010101u ^ (octet << 8);
     uint32_t start = 0, end = 0;
-    ASSERT_TRUE(CIpRange::parse(utility::CIpText::format_range(value, value + 1), start, end)) << octet;
+    ASSERT_TRUE(CIpRange::parse(utility::CIpText::format_range(value, value + 1), start, end))
+        << octet;
     EXPECT_EQ(value, start);
     EXPECT_EQ(value + 1, end);
   }
@@ -106,6 +107,27 @@ TEST(RuleFileTest, SavesAndLoadsThePersistentRanges) {
   EXPECT_TRUE(CRuleFile::load(dir.file("absent.pol")).missing);
 }
 
+TEST(RuleFileTest, JournalLinesApplyInOrderAndACutOneIsSkipped) {
+  test_support::TempDir dir;
+  ASSERT_TRUE(CRuleFile::save(dir.file("rules.pol"),
+                              {{0x0A000001u, 0x0A0000FFu, 0}, {0x0A000101u, 0x0A000101u, 0}}));
+  ASSERT_TRUE(CRuleFile::append(dir.file("rules.pol"), {{true, 0x0B000001u, 0x0B000002u},
+                                                        {false, 0x0A000001u, 0x0A0000FFu},
+                                                        {false, 0x0C000001u, 0x0C000001u}}));
+  std::string text = dir.read("rules.pol");
+  EXPECT_NE(std::string::npos, text.find("\n+ 11.0.0.1-11.0.0.2 ;\n- 10.0.0.1-10.0.0.255 ;\n"));
+  // A crash in the middle of an append: the cut line reads as malformed,
+  // everything before it stands.
+  dir.write("rules.pol", text + "+ 12.0.0.1-12.0.0.25");
+  const CRuleFile::Contents loaded = CRuleFile::load(dir.file("rules.pol"));
+  ASSERT_EQ(2u, loaded.ranges.size());
+  EXPECT_EQ(0x0A000101u, loaded.ranges[0].start_ip);
+  EXPECT_EQ(0x0B000001u, loaded.ranges[1].start_ip);
+  EXPECT_EQ(0x0B000002u, loaded.ranges[1].end_ip);
+  EXPECT_EQ(1u, loaded.bad_count);
+  EXPECT_FALSE(CRuleFile::append(dir.file("absent.pol"), {{true, 1, 2}}));
+}
+
 TEST(RuleFileTest, FailedSaveLeavesTheTargetAlone) {
   test_support::TempDir dir;
   dir.write("rules.pol/keep", "x");  // the target is a directory: rename fails
@@ -129,10 +151,10 @@ TEST(RuleFileTest, SkipsMalformedLinesAndKeepsTheValidOnes) {
       "  172.16.0.1 - 172.16.0.3  \n"
       "8.8.8.8");  // last line without a line feed
   const CRuleFile::Contents contents = CRuleFile::parse(in);
-  ASSERT_EQ(3u, contents.ranges.size());
-  EXPECT_EQ(0x0A000001u, contents.ranges[0].start_ip);
-  EXPECT_EQ(0xAC100003u, contents.ranges[1].end_ip);
-  EXPECT_EQ(0x08080808u, contents.ranges[2].start_ip);
+  ASSERT_EQ(3u, contents.ranges.size());  // ascending
+  EXPECT_EQ(0x08080808u, contents.ranges[0].start_ip);
+  EXPECT_EQ(0x0A000001u, contents.ranges[1].start_ip);
+  EXPECT_EQ(0xAC100003u, contents.ranges[2].end_ip);
   EXPECT_EQ((std::vector<unsigned long>{4, 5, 6, 7, 8}), contents.bad_lines);
   EXPECT_EQ(5u, contents.bad_count);
   EXPECT_FALSE(contents.truncated);
