@@ -12,6 +12,7 @@
 namespace ipfilter {
 
 const uint32_t CIpRuleSet::kMaxKernelTimeout;
+const std::size_t CIpRuleSet::kMinJournal;
 
 namespace {
 
