@@ -84,36 +84,26 @@ nlmsghdr* CIpsetSocket::begin(int command, const std::string& name, uint16_t fla
   return nlh;
 }
 
-int CIpsetSocket::exchange(nlmsghdr* message) {
+// The kernel handles a netfilter message inside sendmsg: when the send
+// returns the command is done, and a failure has already queued its error
+// reply. Set commands wait for their acknowledgement; element messages
+// (kNoAck) ask for none, which saves building and reading one per element,
+// and only collect an error reply if one is queued.
+int CIpsetSocket::exchange(nlmsghdr* message, Reply reply) {
   if (nl_ == nullptr) return EBADF;
-  if (mnl_socket_sendto(nl_, message, message->nlmsg_len) < 0) return errno;
-  const unsigned int seq = message->nlmsg_seq;
-  while (true) {
-    const ssize_t n = mnl_socket_recvfrom(nl_, receive_buffer_.data(), receive_buffer_.size());
-    if (n < 0) return errno == EAGAIN ? ETIMEDOUT : errno;
-    const int result = mnl_cb_run(receive_buffer_.data(), static_cast<std::size_t>(n), seq,
-                                  port_id_, nullptr, nullptr);
-    if (result == MNL_CB_ERROR) return errno != 0 ? errno : EPROTO;
-    if (result == MNL_CB_STOP) return 0;
-  }
-}
-
-int CIpsetSocket::post(nlmsghdr* message) {
-  if (nl_ == nullptr) return EBADF;
-  // The kernel handles a netfilter message inside sendmsg, so when the send
-  // returns the element is in the set, and a failure has already queued its
-  // error reply. Asking for no acknowledgement saves building and reading
-  // one per element; a non-blocking read then finds the error, if any.
-  message->nlmsg_flags = static_cast<uint16_t>(message->nlmsg_flags & ~NLM_F_ACK);
+  const bool wait = reply == Reply::kAck;
+  if (!wait) message->nlmsg_flags = static_cast<uint16_t>(message->nlmsg_flags & ~NLM_F_ACK);
   if (mnl_socket_sendto(nl_, message, message->nlmsg_len) < 0) return errno;
   const unsigned int seq = message->nlmsg_seq;
   while (true) {
     const ssize_t n = ::recv(mnl_socket_get_fd(nl_), receive_buffer_.data(),
-                             receive_buffer_.size(), MSG_DONTWAIT);
-    if (n < 0) return errno == EAGAIN || errno == EWOULDBLOCK ? 0 : errno;
+                             receive_buffer_.size(), wait ? 0 : MSG_DONTWAIT);
+    if (n < 0 && errno == EAGAIN) return wait ? ETIMEDOUT : 0;
+    if (n < 0) return errno;
     const int result = mnl_cb_run(receive_buffer_.data(), static_cast<std::size_t>(n), seq,
                                   port_id_, nullptr, nullptr);
     if (result == MNL_CB_ERROR) return errno != 0 ? errno : EPROTO;
+    if (result == MNL_CB_STOP) return 0;
   }
 }
 
@@ -176,7 +166,7 @@ int CIpsetSocket::adt(int command, const std::string& name,
       }
       mnl_attr_nest_end(nlh, list);
     }
-    const int error = post(nlh);
+    const int error = exchange(nlh, Reply::kNoAck);
     if (error != 0) return error;
   }
   return 0;

@@ -55,10 +55,10 @@ class CIpsetSocket {
   nlmsghdr* begin(int command, const std::string& name, uint16_t flags);
   int adt(int command, const std::string& name, const std::vector<IpsetElement>& elements,
           bool with_timeout);
-  int exchange(nlmsghdr* message);
-  // Sends an element message without asking for an acknowledgement and
-  // collects its error reply, if the kernel queued one.
-  int post(nlmsghdr* message);
+  enum class Reply { kAck, kNoAck };
+  // Sends `message`; 0 or the kernel's error. kNoAck: asks for no
+  // acknowledgement and only collects an error reply already queued.
+  int exchange(nlmsghdr* message, Reply reply = Reply::kAck);
 
   mnl_socket* nl_;
   unsigned int port_id_;
