@@ -311,24 +311,27 @@ int CIpRuleSet::query(Which which, void* buffer, unsigned int capacity, unsigned
 int CIpRuleSet::save_persis(const char* path) {
   if (path == nullptr || *path == '\0') return kIpfBadArgument;
   std::lock_guard<std::mutex> save_lock(save_mutex_);
+  // The file is looked at before the list is locked: queries and adds need
+  // not wait for a stat.
+  const bool file_as_left = last_file_as_left(path);
   std::vector<RangeChange> changes;
   bool journal = false;
   {
     std::lock_guard<std::mutex> lock(mutex_);
     if (!open_) return kIpfNotOpen;
-    journal = persis_.take_changes(changes) && can_journal(path, changes.size());
+    journal = persis_.take_changes(changes) && file_as_left &&
+              last_save_.journal_lines + changes.size() <= std::max(kMinJournal, persis_.size());
     if (journal && changes.empty()) return kIpfOk;
   }
   if (journal && append_changes(path, changes)) return kIpfOk;
   return save_whole(path);
 }
 
-bool CIpRuleSet::can_journal(const std::string& path, std::size_t count) const {
+bool CIpRuleSet::last_file_as_left(const std::string& path) const {
   if (last_save_.path != path) return false;
   const FileStamp now = FileStamp::of(path);
   return now == last_save_.stamp &&
-         static_cast<std::size_t>(now.size) < CRuleFile::kMaxJournaledBytes &&
-         last_save_.journal_lines + count <= std::max(kMinJournal, persis_.size());
+         static_cast<std::size_t>(now.size) < CRuleFile::kMaxJournaledBytes;
 }
 
 bool CIpRuleSet::append_changes(const std::string& path, const std::vector<RangeChange>& changes) {

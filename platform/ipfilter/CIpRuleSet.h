@@ -91,9 +91,9 @@ class CIpRuleSet : public IIpRuleSet {
   uint32_t kernel_timeout(const CIpRangeMap::Entry& entry, int64_t now) const;
   void check_kernel(bool ok, const char* what);
   void clear_temp_locked();
-  // The steps of save_persis, under save_mutex_ (can_journal also under
-  // mutex_).
-  bool can_journal(const std::string& path, std::size_t count) const;
+  // The steps of save_persis, under save_mutex_. last_file_as_left: the
+  // last file written is `path`, untouched since and small enough to append to.
+  bool last_file_as_left(const std::string& path) const;
   bool append_changes(const std::string& path, const std::vector<RangeChange>& changes);
   int save_whole(const std::string& path);
 
