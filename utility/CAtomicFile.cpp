@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "utility/CUnixHelper.h"
+#include "utility/write_all.h"
 
 namespace utility {
 
@@ -79,13 +79,21 @@ bool CAtomicFile::begin(mode_t mode, ModeRule rule) {
   }
   if (fd_ < 0) return fail("cannot create a temporary file beside", target_);
   temp_path_ = temp;
+  struct stat replaced;
+  if (rule == ModeRule::kKeepTarget && ::stat(target_.c_str(), &replaced) == 0 &&
+      S_ISREG(replaced.st_mode)) {
+    // Only root may give a file away; anyone else owns the new file.
+    if (::fchown(fd_, replaced.st_uid, replaced.st_gid) != 0) errno = 0;
+    mode = replaced.st_mode & 07777;
+    rule = ModeRule::kExact;
+  }
   if (rule == ModeRule::kExact && ::fchmod(fd_, mode) != 0)
     return fail("cannot set the mode of", temp);
   return true;
 }
 
 bool CAtomicFile::flush_buffer() {
-  const bool ok = CUnixHelper::write_all(fd_, buffer_.data(), buffer_.size());
+  const bool ok = write_all(fd_, buffer_.data(), buffer_.size());
   buffer_.clear();
   return ok || fail("cannot write", temp_path_);
 }
@@ -94,7 +102,7 @@ bool CAtomicFile::write(const char* data, std::size_t size) {
   if (fd_ < 0 || failed_) return false;
   if (buffer_.size() + size > kBufferBytes && !flush_buffer()) return false;
   if (size >= kBufferBytes) {
-    return CUnixHelper::write_all(fd_, data, size) || fail("cannot write", temp_path_);
+    return write_all(fd_, data, size) || fail("cannot write", temp_path_);
   }
   buffer_.append(data, size);
   return true;

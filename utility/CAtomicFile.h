@@ -19,6 +19,9 @@ class CAtomicFile {
   enum class ModeRule {
     kUmask,  // `mode` less the process umask, as for any newly created file
     kExact,  // exactly `mode`
+    // The owner (where allowed) and mode of the file replaced; for a new
+    // file, `mode` less the umask.
+    kKeepTarget,
   };
 
   explicit CAtomicFile(const std::string& target);

@@ -87,18 +87,6 @@ std::string CUnixHelper::get_zelmor_path_from(const std::string& version_file) {
   return line;
 }
 
-bool CUnixHelper::write_all(int fd, const void* data, std::size_t size) {
-  const char* next = static_cast<const char*>(data);
-  while (size > 0) {
-    ssize_t written = ::write(fd, next, size);
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return false;
-    next += written;
-    size -= static_cast<std::size_t>(written);
-  }
-  return true;
-}
-
 bool CUnixHelper::cp_file(const char* src, const char* dst) {
   if (src == nullptr || dst == nullptr) return false;
   if (same_entry(src, dst)) return true;

@@ -41,10 +41,6 @@ class CUnixHelper {
   // copy failed (`src` and `dst` unchanged) or `src` could not be deleted.
   static bool replace_file(const char* src, const char* dst);
 
-  // Writes all `size` bytes of `data` to `fd`, retrying interrupted and
-  // short writes. False on an error or a write that makes no progress.
-  static bool write_all(int fd, const void* data, std::size_t size);
-
   // Runs `cmdline` without a shell: the words are split on blanks, a part in
   // quotes stays one word, word 0 is found on PATH, and the caller waits for
   // the child. Returns the child's raw wait status (a program that cannot be

@@ -7,7 +7,7 @@
 
 #include <cerrno>
 
-#include "utility/CUnixHelper.h"
+#include "utility/write_all.h"
 
 namespace ipfilter {
 
@@ -43,7 +43,7 @@ int CIptablesChain::run(const std::string& program, const std::vector<std::strin
   int input_fd = -1;
   if (!input.empty()) {
     input_fd = ::memfd_create("ipfilter-rules", MFD_CLOEXEC);
-    if (input_fd < 0 || !utility::CUnixHelper::write_all(input_fd, input.data(), input.size()) ||
+    if (input_fd < 0 || !utility::write_all(input_fd, input.data(), input.size()) ||
         ::lseek(input_fd, 0, SEEK_SET) != 0) {
       if (input_fd >= 0) ::close(input_fd);
       return -1;

@@ -12,7 +12,7 @@
 #include "platform/ipfilter/CIpRange.h"
 #include "utility/CAtomicFile.h"
 #include "utility/CIpText.h"
-#include "utility/CUnixHelper.h"
+#include "utility/write_all.h"
 
 namespace ipfilter {
 
@@ -174,7 +174,7 @@ bool CRuleFile::append(const std::string& path, const std::vector<RangeChange>& 
     text += kJournalEnd;
     text += '\n';
   }
-  bool ok = utility::CUnixHelper::write_all(fd, text.data(), text.size()) && ::fsync(fd) == 0;
+  bool ok = utility::write_all(fd, text.data(), text.size()) && ::fsync(fd) == 0;
   ok = ::close(fd) == 0 && ok;
   return ok;
 }

@@ -174,8 +174,8 @@ TEST(AtomicFileTest, SetsTheModeByRuleAndLeavesOnlyTheTarget) {
   TempDir dir;
   const mode_t old_mask = ::umask(022);
   std::string error;
-  ASSERT_TRUE(CAtomicFile::replace(dir.file("exact"), "a\n", 0640, CAtomicFile::ModeRule::kExact,
-                                   &error))
+  ASSERT_TRUE(
+      CAtomicFile::replace(dir.file("exact"), "a\n", 0640, CAtomicFile::ModeRule::kExact, &error))
       << error;
   ASSERT_TRUE(CAtomicFile::replace(dir.file("masked"), std::string(200000, 'b'), 0666,
                                    CAtomicFile::ModeRule::kUmask));
@@ -191,6 +191,32 @@ TEST(AtomicFileTest, SetsTheModeByRuleAndLeavesOnlyTheTarget) {
   EXPECT_EQ(0644u, info.st_mode & 07777);
   EXPECT_EQ(std::string(200000, 'b'), dir.read("masked"));
   EXPECT_EQ((std::set<std::string>{"exact", "masked", long_name}), entries(dir.path()));
+}
+
+TEST(AtomicFileTest, KeepTargetTakesTheReplacedFilesOwnerAndMode) {
+  TempDir dir;
+  dir.write("kept", "old");
+  ASSERT_EQ(0, ::chmod(dir.file("kept").c_str(), 0604));
+  const bool root = ::geteuid() == 0;
+  if (root) {
+    ASSERT_EQ(0, ::chown(dir.file("kept").c_str(), 4321, 4322));
+  }
+  const mode_t old_mask = ::umask(022);
+  ASSERT_TRUE(
+      CAtomicFile::replace(dir.file("kept"), "new", 0666, CAtomicFile::ModeRule::kKeepTarget));
+  ASSERT_TRUE(
+      CAtomicFile::replace(dir.file("fresh"), "new", 0666, CAtomicFile::ModeRule::kKeepTarget));
+  ::umask(old_mask);
+  struct stat info;
+  ASSERT_EQ(0, ::stat(dir.file("kept").c_str(), &info));
+  EXPECT_EQ(0604u, info.st_mode & 07777);
+  if (root) {
+    EXPECT_EQ(4321u, info.st_uid);
+    EXPECT_EQ(4322u, info.st_gid);
+  }
+  EXPECT_EQ("new", dir.read("kept"));
+  ASSERT_EQ(0, ::stat(dir.file("fresh").c_str(), &info));
+  EXPECT_EQ(0644u, info.st_mode & 07777);
 }
 
 TEST(AtomicFileTest, AnAbandonedOrFailedWriteKeepsTheOldFile) {
