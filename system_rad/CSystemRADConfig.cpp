@@ -56,20 +56,10 @@ const NumberField<Disk> kDiskFields[] = {
     {"alarm_interval", &Disk::alarm_interval},
 };
 
-template <class Record>
-struct Fields;
-template <>
-struct Fields<Cpu> {
-  static const NumberField<Cpu> (&get())[5] { return kUsageFields; }
-};
-template <>
-struct Fields<Net> {
-  static const NumberField<Net> (&get())[6] { return kNetFields; }
-};
-template <>
-struct Fields<Disk> {
-  static const NumberField<Disk> (&get())[4] { return kDiskFields; }
-};
+// The field table of a record type.
+const auto& fields_of(const Cpu&) { return kUsageFields; }
+const auto& fields_of(const Net&) { return kNetFields; }
+const auto& fields_of(const Disk&) { return kDiskFields; }
 
 bool is_usage_section(const std::string& name) {
   return name == "cpu" || name == "mem" || name == "swap";
@@ -97,7 +87,7 @@ std::int32_t read_number(IXmlElement& section, const char* name) {
 template <class Record>
 void read_fields(IXmlElement& section, Record& out) {
   out.power = read_number(section, kPower) != 0;
-  for (const auto& field : Fields<Record>::get()) {
+  for (const auto& field : fields_of(out)) {
     out.*field.member = read_number(section, field.name);
   }
 }
@@ -140,7 +130,7 @@ void append_text_child(IXmlDocument& doc, IXmlElement& parent, const char* name,
 template <class Record>
 void fill_section(IXmlDocument& doc, IXmlElement& section, const Record& record) {
   append_text_child(doc, section, kPower, record.power ? "1" : "0");
-  for (const auto& field : Fields<Record>::get()) {
+  for (const auto& field : fields_of(record)) {
     append_text_child(doc, section, field.name, std::to_string(record.*field.member));
   }
 }
