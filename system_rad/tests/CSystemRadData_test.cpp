@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <chrono>
 #include <cstdint>
 #include <limits>
 #include <thread>
@@ -172,6 +173,22 @@ TEST_F(HistoryStore, ACorruptDatabaseFailsToOpen) {
                       "system_resource_anomaly_detect.db]数据库时发生错误["));
   std::vector<Store::SystemRadDataCpu> rows;
   EXPECT_FALSE(store->get_cpu_all_records(rows));
+}
+
+TEST_F(HistoryStore, ALockedDatabaseIsWaitedFor) {
+  ASSERT_TRUE(store->init());
+  CppSQLite3DB other;
+  other.open(kDb);
+  other.execDML("begin exclusive;");
+  std::thread unlocker([&other] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    other.execDML("commit;");
+  });
+  EXPECT_TRUE(store->insert(Store::SystemRadDataCpu{"t", 1}));
+  unlocker.join();
+  std::vector<Store::SystemRadDataCpu> rows;
+  ASSERT_TRUE(store->get_cpu_all_records(rows));
+  EXPECT_EQ(rows.size(), 1u);
 }
 
 TEST_F(HistoryStore, WritersAndReadersAtOnce) {
