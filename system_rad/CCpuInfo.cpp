@@ -63,19 +63,24 @@ int CCpuInfo::get_cpu_stat(CpuStat& stat) {
   if (!line) return 3;
   int result = 5;
   int32_t count = 0;
-  std::vector<std::string> fields;
-  for (;;) {
-    std::memset(line.get(), 0, kLineBuffer);
-    if (std::fgets(line.get(), kLineBuffer, file.get()) == nullptr) break;
-    if (!may_be_cpu_line(line.get())) continue;
-    fields.clear();
-    CStr::ext_line(fields, line.get());
-    if (fields.size() < kMinFields || fields[0] == "cpu") continue;
-    CpuStatEnt entry;
-    fill_entry(fields, entry);
-    stat.items.push_back(entry);
-    ++count;
-    result = 0;
+  try {
+    std::vector<std::string> fields;
+    for (;;) {
+      std::memset(line.get(), 0, kLineBuffer);
+      if (std::fgets(line.get(), kLineBuffer, file.get()) == nullptr) break;
+      if (!may_be_cpu_line(line.get())) continue;
+      fields.clear();
+      CStr::ext_line(fields, line.get());
+      if (fields.size() < kMinFields || fields[0] == "cpu") continue;
+      CpuStatEnt entry;
+      fill_entry(fields, entry);
+      stat.items.push_back(entry);
+      ++count;
+      result = 0;
+    }
+  } catch (const std::bad_alloc&) {
+    stat.count = count;
+    return 3;
   }
   if (std::ferror(file.get())) result = 2;
   stat.count = count;

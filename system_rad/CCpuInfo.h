@@ -39,7 +39,7 @@ class CCpuInfo {
   // is skipped) of at least 8 fields to stat.items and stores their number in
   // stat.count. Pass a fresh snapshot.
   // Result: 0 at least one line read; 1 cannot open; 2 read error (lines read
-  // before it stay); 3 no memory for the line buffer; 5 no per-CPU line.
+  // before it stay); 3 out of memory; 5 no per-CPU line.
   static int get_cpu_stat(CpuStat& stat);
 
   // Busy share of all CPUs together, in percent, over the interval between

@@ -46,21 +46,25 @@ int CDiskInfo::get_disk_info(std::vector<DiskInfo>& list) {
   if (!file) return 1;
   std::unique_ptr<char[]> line(new (std::nothrow) char[kLineBuffer]);
   if (!line) return 3;
-  std::vector<std::string> fields;
-  for (;;) {
-    std::memset(line.get(), 0, kLineBuffer);
-    if (std::fgets(line.get(), kLineBuffer, file.get()) == nullptr) break;
-    fields.clear();
-    CStr::ext_line(fields, line.get());
-    if (fields.size() < kMinFields) continue;
-    DiskInfo info;
-    info.device = decode_mtab_field(fields[0]);
-    info.mount_point = decode_mtab_field(fields[1]);
-    info.fs_type = decode_mtab_field(fields[2]);
-    if (access(info.mount_point.c_str(), F_OK) != 0) return 5;
-    std::memset(&info.fs, 0, sizeof(info.fs));
-    if (statfs(info.mount_point.c_str(), &info.fs) != 0) return 4;
-    list.push_back(std::move(info));
+  try {
+    std::vector<std::string> fields;
+    for (;;) {
+      std::memset(line.get(), 0, kLineBuffer);
+      if (std::fgets(line.get(), kLineBuffer, file.get()) == nullptr) break;
+      fields.clear();
+      CStr::ext_line(fields, line.get());
+      if (fields.size() < kMinFields) continue;
+      DiskInfo info;
+      info.device = decode_mtab_field(fields[0]);
+      info.mount_point = decode_mtab_field(fields[1]);
+      info.fs_type = decode_mtab_field(fields[2]);
+      if (access(info.mount_point.c_str(), F_OK) != 0) return 5;
+      std::memset(&info.fs, 0, sizeof(info.fs));
+      if (statfs(info.mount_point.c_str(), &info.fs) != 0) return 4;
+      list.push_back(std::move(info));
+    }
+  } catch (const std::bad_alloc&) {
+    return 3;
   }
   return std::ferror(file.get()) ? 2 : 0;
 }

@@ -7,6 +7,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -96,6 +97,17 @@ bool match_line(const char* line, const std::string& name, CNetInfo::NetStat& st
   return pieces.size() == 2 && parse_counters(pieces[1], stat);
 }
 
+// Appends the names of the IPv4 records among the interface requests of
+// `records` (`length` bytes).
+void append_ipv4_names(const char* records, std::size_t length, std::vector<std::string>& names) {
+  for (std::size_t at = 0; at + sizeof(struct ifreq) <= length; at += sizeof(struct ifreq)) {
+    struct ifreq req;
+    std::memcpy(&req, records + at, sizeof(req));
+    if (req.ifr_addr.sa_family != AF_INET) continue;
+    names.push_back(std::string(req.ifr_name, strnlen(req.ifr_name, sizeof(req.ifr_name))));
+  }
+}
+
 }  // namespace
 
 std::string CNetInfo::format_macaddr(const char* hardware_address) {
@@ -119,13 +131,10 @@ int CNetInfo::get_all_ni(std::vector<std::string>& names) {
   conf.ifc_buf = buffer.get();
   if (ioctl(sock.fd(), SIOCGIFCONF, &conf) != 0) return 4;
   const std::size_t length = static_cast<std::size_t>(conf.ifc_len);
-  for (std::size_t at = 0;
-       at + sizeof(struct ifreq) <= length && at + sizeof(struct ifreq) <= kConfBuffer;
-       at += sizeof(struct ifreq)) {
-    struct ifreq req;
-    std::memcpy(&req, buffer.get() + at, sizeof(req));
-    if (req.ifr_addr.sa_family != AF_INET) continue;
-    names.push_back(std::string(req.ifr_name, strnlen(req.ifr_name, sizeof(req.ifr_name))));
+  try {
+    append_ipv4_names(buffer.get(), std::min(length, kConfBuffer), names);
+  } catch (const std::bad_alloc&) {
+    return 3;
   }
   return 0;
 }
@@ -136,10 +145,14 @@ int CNetInfo::get_net_stat(const std::string& name, NetStat& stat) {
   if (!file) return 5;
   std::unique_ptr<char[]> line(new (std::nothrow) char[kLineBuffer]);
   if (!line) return 3;
-  for (;;) {
-    std::memset(line.get(), 0, kLineBuffer);
-    if (std::fgets(line.get(), kLineBuffer, file.get()) == nullptr) break;
-    if (match_line(line.get(), name, stat)) return 0;
+  try {
+    for (;;) {
+      std::memset(line.get(), 0, kLineBuffer);
+      if (std::fgets(line.get(), kLineBuffer, file.get()) == nullptr) break;
+      if (match_line(line.get(), name, stat)) return 0;
+    }
+  } catch (const std::bad_alloc&) {
+    return 3;
   }
   return std::ferror(file.get()) ? 6 : 7;
 }
@@ -179,9 +192,13 @@ int CNetInfo::get_macaddr(const std::string& name, std::string& macaddr) {
   if (!sock.ok()) return 2;
   struct ifreq req;
   if (!sock.query(name, SIOCGIFHWADDR, req)) return 4;
-  std::string text = format_macaddr(req.ifr_hwaddr.sa_data);
-  if (text.empty()) return 3;
-  macaddr = text;
+  try {
+    std::string text = format_macaddr(req.ifr_hwaddr.sa_data);
+    if (text.empty()) return 3;
+    macaddr = text;
+  } catch (const std::bad_alloc&) {
+    return 3;
+  }
   return 0;
 }
 
