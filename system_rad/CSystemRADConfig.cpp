@@ -279,10 +279,10 @@ bool CSystemRADConfig::set_disk_config(const SystemRADConfigDisk& config) {
   // An invalid list may be stale or empty: it is read from the file next
   // time instead of being marked valid with only this device in it.
   if (!disk_valid_) return true;
-  for (SystemRADConfigDisk& cached : disks_) {
-    if (cached.id == config.id) {
-      cached = config;
-      return true;
+  for (auto it = disks_.begin(); it != disks_.end(); ++it) {
+    if (it->id == config.id) {
+      disks_.erase(it);
+      break;
     }
   }
   disks_.push_back(config);

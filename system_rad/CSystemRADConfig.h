@@ -101,8 +101,9 @@ class CSystemRADConfig {
   // Replaces the first device of the same id in place (a device without the
   // attribute has the id ""), or appends the device to `disk`. An id that
   // holds a quote or a NUL byte is refused (false, nothing changed); the
-  // empty id is allowed. A valid cached list is changed the same way, so it
-  // stays equal to the file; an invalid one is read from the file next time.
+  // empty id is allowed. In a valid cached list the first device of the id
+  // is removed and the new one appended at the end (a reload gives the
+  // file's order); an invalid list is read from the file next time.
   bool set_disk_config(const SystemRADConfigDisk& config);
 
   // Reads one section from the file, bypassing the cache. `record` points to

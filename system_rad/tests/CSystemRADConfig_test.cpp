@@ -199,14 +199,16 @@ TEST_F(SystemRADConfigTest, DeviceWritesReplaceInPlaceOrAppend) {
   ASSERT_TRUE(config_->get_disk_config(disks));
   EXPECT_EQ(disks, expected);
 
-  // Written while cached: the cached list and a reload agree with the file.
+  // Written while cached: the file replaces the device in place, the cached
+  // list moves it to the end; both hold the same devices.
   ASSERT_TRUE(config_->set_disk_config(disk("/dev/sda1", 50)));
   ASSERT_TRUE(config_->set_disk_config(disk("", 40)));
-  expected = {disk("/dev/sda1", 50), in_file[1], disk("/dev/sdc1", 70), disk("", 40)};
+  expected = {in_file[1], disk("/dev/sdc1", 70), disk("/dev/sda1", 50), disk("", 40)};
   ASSERT_TRUE(config_->get_disk_config(disks));
   EXPECT_EQ(disks, expected);
   config_->init(nullptr);
   ASSERT_TRUE(config_->get_disk_config(disks));
+  expected = {disk("/dev/sda1", 50), in_file[1], disk("/dev/sdc1", 70), disk("", 40)};
   EXPECT_EQ(disks, expected);
   EXPECT_EQ(count_in_file("//resources/disk/device"), 4);
 }
