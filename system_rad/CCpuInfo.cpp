@@ -8,6 +8,7 @@
 #include <string>
 
 #include "system_rad/SamplingEnv.h"
+#include "system_rad/TextInput.h"
 #include "utility/CStr.h"
 
 namespace utility {
@@ -16,8 +17,6 @@ namespace {
 
 const std::size_t kLineBuffer = 1024;
 const std::size_t kMinFields = 8;
-
-typedef std::unique_ptr<FILE, int (*)(FILE*)> File;
 
 // True when the first word of `line` begins with "cpu". Lines that fail this
 // cannot be taken, so they are not split at all (the long "intr" line is
@@ -57,7 +56,7 @@ void sum_ticks(const CCpuInfo::CpuStat& stat, uint64_t& busy, uint64_t& total) {
 }  // namespace
 
 int CCpuInfo::get_cpu_stat(CpuStat& stat) {
-  File file(std::fopen(sampling_env().proc_stat.c_str(), "r"), &std::fclose);
+  TextFile file = open_text(sampling_env().proc_stat);
   if (!file) return 1;
   std::unique_ptr<char[]> line(new (std::nothrow) char[kLineBuffer]);
   if (!line) return 3;
@@ -65,9 +64,7 @@ int CCpuInfo::get_cpu_stat(CpuStat& stat) {
   int32_t count = 0;
   try {
     std::vector<std::string> fields;
-    for (;;) {
-      std::memset(line.get(), 0, kLineBuffer);
-      if (std::fgets(line.get(), kLineBuffer, file.get()) == nullptr) break;
+    while (next_line(file.get(), line.get(), kLineBuffer)) {
       if (!may_be_cpu_line(line.get())) continue;
       fields.clear();
       CStr::ext_line(fields, line.get());

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "system_rad/SamplingEnv.h"
+#include "system_rad/TextInput.h"
 #include "utility/CStr.h"
 
 namespace utility {
@@ -17,8 +18,6 @@ namespace {
 
 const std::size_t kLineBuffer = 4096;
 const std::size_t kMinFields = 3;
-
-typedef std::unique_ptr<FILE, int (*)(FILE*)> File;
 
 bool is_octal(char c) { return c >= '0' && c <= '7'; }
 
@@ -42,15 +41,13 @@ std::string CDiskInfo::decode_mtab_field(const std::string& field) {
 }
 
 int CDiskInfo::get_disk_info(std::vector<DiskInfo>& list) {
-  File file(std::fopen(sampling_env().etc_mtab.c_str(), "r"), &std::fclose);
+  TextFile file = open_text(sampling_env().etc_mtab);
   if (!file) return 1;
   std::unique_ptr<char[]> line(new (std::nothrow) char[kLineBuffer]);
   if (!line) return 3;
   try {
     std::vector<std::string> fields;
-    for (;;) {
-      std::memset(line.get(), 0, kLineBuffer);
-      if (std::fgets(line.get(), kLineBuffer, file.get()) == nullptr) break;
+    while (next_line(file.get(), line.get(), kLineBuffer)) {
       fields.clear();
       CStr::ext_line(fields, line.get());
       if (fields.size() < kMinFields) continue;

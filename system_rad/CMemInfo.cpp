@@ -1,12 +1,11 @@
 #include "system_rad/CMemInfo.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <limits>
 #include <memory>
 
 #include "system_rad/SamplingEnv.h"
+#include "system_rad/TextInput.h"
 
 namespace utility {
 
@@ -17,12 +16,9 @@ const std::size_t kLineBuffer = 4096;
 const int kKeys = 4;
 const char kWhiteSpace[] = " \t\n\v\f\r";
 
-typedef std::unique_ptr<FILE, int (*)(FILE*)> File;
-
 // Reads one line into `line`, skipping what does not fit. False at the end.
 bool read_line(FILE* file, char* line) {
-  std::memset(line, 0, kLineBuffer);
-  if (std::fgets(line, kLineBuffer, file) == nullptr) return false;
+  if (!next_line(file, line, kLineBuffer)) return false;
   const std::size_t length = std::strlen(line);
   if (length + 1 == kLineBuffer && line[length - 1] != '\n') {
     int c;
@@ -30,26 +26,6 @@ bool read_line(FILE* file, char* line) {
     while (c != EOF && c != '\n');
   }
   return true;
-}
-
-// The value after the key, read as stream extraction reads an int: white
-// space skipped, an optional sign, decimal digits; no digits give 0 and an
-// out-of-range value the nearest limit.
-int32_t read_value(const char* text) {
-  const char* start = text + std::strspn(text, kWhiteSpace);
-  const char* digits = start + (*start == '+' || *start == '-' ? 1 : 0);
-  if (*digits < '0' || *digits > '9') return 0;
-  const long long value = std::strtoll(start, nullptr, 10);
-  if (value > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
-  if (value < std::numeric_limits<int32_t>::min()) return std::numeric_limits<int32_t>::min();
-  return static_cast<int32_t>(value);
-}
-
-int32_t saturating_add(int32_t a, int32_t b) {
-  const int64_t sum = static_cast<int64_t>(a) + b;
-  if (sum > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
-  if (sum < std::numeric_limits<int32_t>::min()) return std::numeric_limits<int32_t>::min();
-  return static_cast<int32_t>(sum);
 }
 
 bool starts_with(const char* word, std::size_t word_length, const char* key) {
@@ -67,11 +43,13 @@ bool apply_line(const char* line, CMemInfo::MemStat& stat) {
       !starts_with(word, length, "Buffers")) {
     return false;
   }
-  const int32_t value = read_value(word + length);
+  // As stream extraction reads an int: no digits give 0, an out-of-range
+  // value the nearest limit.
+  const int32_t value = int32_of(word + length);
   if (total) {
     stat.total = value;
   } else {
-    stat.free = saturating_add(stat.free, value);
+    stat.free = clamp_int32(static_cast<int64_t>(stat.free) + value);
   }
   return value > 0;
 }
@@ -80,7 +58,7 @@ bool apply_line(const char* line, CMemInfo::MemStat& stat) {
 
 int CMemInfo::get_mem_stat(MemStat& stat) {
   try {
-    File file(std::fopen(sampling_env().proc_meminfo.c_str(), "r"), &std::fclose);
+    TextFile file = open_text(sampling_env().proc_meminfo);
     if (!file) return 2;
     std::unique_ptr<char[]> line(new char[kLineBuffer]);
     int counted = 0;

@@ -14,6 +14,7 @@
 #include <new>
 
 #include "system_rad/SamplingEnv.h"
+#include "system_rad/TextInput.h"
 #include "utility/CStr.h"
 
 namespace utility {
@@ -24,8 +25,6 @@ const std::size_t kConfBuffer = 4096;
 const std::size_t kLineBuffer = 1024;
 const std::size_t kMacBuffer = 1024;
 const std::size_t kCounters = 16;
-
-typedef std::unique_ptr<FILE, int (*)(FILE*)> File;
 
 // A datagram IPv4 socket, closed when the object goes.
 class Socket {
@@ -141,14 +140,12 @@ int CNetInfo::get_all_ni(std::vector<std::string>& names) {
 
 int CNetInfo::get_net_stat(const std::string& name, NetStat& stat) {
   if (name.empty()) return 1;
-  File file(std::fopen(sampling_env().proc_net_dev.c_str(), "r"), &std::fclose);
+  TextFile file = open_text(sampling_env().proc_net_dev);
   if (!file) return 5;
   std::unique_ptr<char[]> line(new (std::nothrow) char[kLineBuffer]);
   if (!line) return 3;
   try {
-    for (;;) {
-      std::memset(line.get(), 0, kLineBuffer);
-      if (std::fgets(line.get(), kLineBuffer, file.get()) == nullptr) break;
+    while (next_line(file.get(), line.get(), kLineBuffer)) {
       if (match_line(line.get(), name, stat)) return 0;
     }
   } catch (const std::bad_alloc&) {

@@ -1,12 +1,11 @@
 #include "system_rad/CSwapRAD.h"
 
-#include <climits>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
 
 #include "system_rad/SamplingEnv.h"
+#include "system_rad/TextInput.h"
 
 namespace {
 
@@ -15,8 +14,6 @@ const int kLineMax = 1024;  // fgets reads at most 1023 characters
 const std::size_t kMaxDigits = 31;
 const char kTotalKey[] = "SwapTotal";
 const char kFreeKey[] = "SwapFree";
-
-typedef std::unique_ptr<FILE, int (*)(FILE*)> File;
 
 }  // namespace
 
@@ -33,18 +30,15 @@ int CSwapRAD::parse_value(const char* line) {
   for (const char* p = line; *p != '\0' && count < kMaxDigits; ++p) {
     if (*p >= '0' && *p <= '9') digits[count++] = *p;
   }
-  const long value = std::strtol(digits, nullptr, 10);
-  return value > INT_MAX ? INT_MAX : static_cast<int>(value);
+  return utility::int32_of(digits);
 }
 
 bool CSwapRAD::get_swap_info(uint64_t& total, uint64_t& free) {
-  File file(std::fopen(utility::sampling_env().proc_meminfo.c_str(), "r"), &std::fclose);
+  utility::TextFile file = utility::open_text(utility::sampling_env().proc_meminfo);
   if (!file) return false;
-  char line[kLineBuffer];
+  char line[kLineBuffer] = {};  // the last byte is never read into
   int seen = 0;
-  while (seen < 2) {
-    std::memset(line, 0, sizeof(line));
-    if (std::fgets(line, kLineMax, file.get()) == nullptr) break;
+  while (seen < 2 && utility::next_line(file.get(), line, kLineMax)) {
     if (std::strncmp(line, kTotalKey, sizeof(kTotalKey) - 1) == 0) {
       total = static_cast<uint64_t>(static_cast<int64_t>(parse_value(line)));
       ++seen;

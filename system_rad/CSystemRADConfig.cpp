@@ -4,11 +4,10 @@
 #include <errno.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <exception>
-#include <limits>
 
 #include "platform/litexml/litexml.h"
+#include "system_rad/TextInput.h"
 
 namespace {
 
@@ -65,23 +64,10 @@ bool is_usage_section(const std::string& name) {
   return name == "cpu" || name == "mem" || name == "swap";
 }
 
-// strtol base 10 (leading blanks skipped, trailing text ignored, no digits
-// read as 0), clamped to the 32-bit range.
-std::int32_t to_int32(const std::string& text) {
-  const long value = std::strtol(text.c_str(), nullptr, 10);
-  if (value > std::numeric_limits<std::int32_t>::max()) {
-    return std::numeric_limits<std::int32_t>::max();
-  }
-  if (value < std::numeric_limits<std::int32_t>::min()) {
-    return std::numeric_limits<std::int32_t>::min();
-  }
-  return static_cast<std::int32_t>(value);
-}
-
 // The number in child element `name` of `section`; 0 when it is absent.
 std::int32_t read_number(IXmlElement& section, const char* name) {
   XmlPtr<IXmlElement> child(section.select_node(name));
-  return child ? to_int32(child->text()) : 0;
+  return child ? utility::int32_of(child->text().c_str()) : 0;
 }
 
 template <class Record>
