@@ -1,13 +1,16 @@
 // What every benchmark prints and measures the same way: "BENCH <name>
-// <value> <unit>" lines, resident memory, percentiles of latency samples.
+// <value> <unit>" lines, resident memory, percentiles of latency samples,
+// the median time of a call.
 #ifndef BENCH_BENCHREPORT_H_
 #define BENCH_BENCHREPORT_H_
 
 #include <sys/types.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -36,6 +39,23 @@ inline double percentile(std::vector<double>& samples, double fraction) {
   std::sort(samples.begin(), samples.end());
   const std::size_t index = static_cast<std::size_t>(samples.size() * fraction);
   return samples[std::min(samples.size() - 1, index)];
+}
+
+// Median time of `call` in microseconds over `runs` timed runs, after
+// `warm_up` untimed ones; `prepare`, when given, runs untimed before each.
+inline double median_us(int runs, const std::function<void()>& call, int warm_up = 0,
+                        const std::function<void()>& prepare = nullptr) {
+  for (int i = 0; i < warm_up; ++i) call();
+  std::vector<double> samples;
+  samples.reserve(runs);
+  for (int i = 0; i < runs; ++i) {
+    if (prepare) prepare();
+    const auto start = std::chrono::steady_clock::now();
+    call();
+    const auto end = std::chrono::steady_clock::now();
+    samples.push_back(std::chrono::duration<double, std::micro>(end - start).count());
+  }
+  return percentile(samples, 0.5);
 }
 
 }  // namespace bench

@@ -6,7 +6,6 @@
 #include <sys/vfs.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -21,22 +20,12 @@
 
 namespace {
 
-typedef std::chrono::steady_clock Clock;
-
 const int kCalls = 2000;
 const int kWarmUp = 100;
 
 // Median of kCalls timed calls of `work`, in microseconds.
 double median_us(const std::function<void()>& work) {
-  for (int i = 0; i < kWarmUp; ++i) work();
-  std::vector<double> samples;
-  samples.reserve(kCalls);
-  for (int i = 0; i < kCalls; ++i) {
-    const Clock::time_point start = Clock::now();
-    work();
-    samples.push_back(std::chrono::duration<double, std::micro>(Clock::now() - start).count());
-  }
-  return bench::percentile(samples, 0.5);
+  return bench::median_us(kCalls, work, kWarmUp);
 }
 
 // The floor: the whole file read into a buffer with plain system calls.
