@@ -106,18 +106,24 @@ bool CPlugin::start(const std::vector<std::string>& entries, std::string& error)
   return true;
 }
 
-bool CPlugin::start_realization(const std::string& entry, void* symbol, std::string& error) {
-  rpc::IIfaceRealize* realize = reinterpret_cast<RealizeEntry>(symbol)();
-  if (realize == nullptr) {
+bool CPlugin::init_object(const std::string& entry, fwbase::IMM::IBase* object,
+                          std::string& error) {
+  if (object == nullptr) {
     error = entry + " returned no object";
     return false;
   }
-  ec::EC code = realize->init(nullptr);
+  const ec::EC code = object->init(nullptr);
   if (ec::failed(code)) {
     error = "init of " + entry + " failed with code " + ec::to_text(code);
     return false;
   }
-  objects_.push_back(realize);
+  objects_.push_back(object);
+  return true;
+}
+
+bool CPlugin::start_realization(const std::string& entry, void* symbol, std::string& error) {
+  rpc::IIfaceRealize* realize = reinterpret_cast<RealizeEntry>(symbol)();
+  if (!init_object(entry, realize, error)) return false;
   Interface published;
   published.realize = realize;
   const rpc::IIfaceRealize::IAtt* att = realize->iatt();
@@ -126,7 +132,7 @@ bool CPlugin::start_realization(const std::string& entry, void* symbol, std::str
     error = entry + " publishes no interface name";
     return false;
   }
-  code = realize->fatts(published.methods);
+  const ec::EC code = realize->fatts(published.methods);
   if (ec::failed(code)) {
     error = "fatts of " + entry + " failed with code " + ec::to_text(code);
     return false;
@@ -138,18 +144,7 @@ bool CPlugin::start_realization(const std::string& entry, void* symbol, std::str
 }
 
 bool CPlugin::start_registrar(const std::string& entry, void* symbol, std::string& error) {
-  fwbase::IMM::IBase* registrar = reinterpret_cast<RegistrarEntry>(symbol)();
-  if (registrar == nullptr) {
-    error = entry + " returned no object";
-    return false;
-  }
-  ec::EC code = registrar->init(nullptr);
-  if (ec::failed(code)) {
-    error = "init of " + entry + " failed with code " + ec::to_text(code);
-    return false;
-  }
-  objects_.push_back(registrar);
-  return true;
+  return init_object(entry, reinterpret_cast<RegistrarEntry>(symbol)(), error);
 }
 
 }  // namespace host

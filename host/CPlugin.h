@@ -47,6 +47,9 @@ class CPlugin {
  private:
   CPlugin(const std::string& file_name, void* handle);
   bool start(const std::vector<std::string>& entries, std::string& error);
+  // Null check and init of an entry's object, which is then released with
+  // the plug-in.
+  bool init_object(const std::string& entry, fwbase::IMM::IBase* object, std::string& error);
   bool start_realization(const std::string& entry, void* symbol, std::string& error);
   bool start_registrar(const std::string& entry, void* symbol, std::string& error);
 
